@@ -1,0 +1,55 @@
+#include "os/sim/sim_faults.h"
+
+#include <vector>
+
+#include "os/text.h"
+
+namespace os::sim {
+
+bool MatchesGlob(const std::string& pattern, const std::string& text) {
+    const std::string p = Upcase(pattern);
+    const std::string t = Upcase(text);
+    // Iterative matching with one backtrack point for the last star.
+    size_t pi = 0;
+    size_t ti = 0;
+    size_t star = std::string::npos;
+    size_t mark = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
+            ++pi;
+            ++ti;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ti;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ti = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') {
+        ++pi;
+    }
+    return pi == p.size();
+}
+
+void SimFaults::Add(SimOperation operation, std::string pattern, uint32_t error, int times) {
+    faults_.push_back({operation, std::move(pattern), error, times});
+}
+
+uint32_t SimFaults::Check(SimOperation operation, const std::string& path) {
+    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+        if (it->operation != operation || !MatchesGlob(it->pattern, path)) {
+            continue;
+        }
+        const uint32_t error = it->error;
+        if (it->remaining > 0 && --it->remaining == 0) {
+            faults_.erase(it);
+        }
+        return error;
+    }
+    return 0;
+}
+
+}  // namespace os::sim

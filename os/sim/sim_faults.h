@@ -1,0 +1,54 @@
+#pragma once
+// Fault injection of the simulated machine: "fail operation X on paths like Y with error Z".
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace os::sim {
+
+enum class SimOperation {
+    Open,
+    Read,
+    Write,
+    SetFileTimes,  // through a handle
+    Delete,
+    Move,  // matched against the source path
+    CreateDirectory,
+    RemoveDirectory,
+    GetAttributes,  // GetAttributes and GetFileInfo
+    SetAttributes,
+    Find,         // matched against the search pattern
+    VolumeQuery,  // GetVolumeSpace and GetVolumeInfo, matched against the path given
+    ChangeNotification,
+    RegistryOpen,   // matched against "HKCU\key\path" (HKCR, HKLM likewise)
+    RegistryQuery,  // matched against "HKCU\key\path:value name"
+    RegistrySet,
+    RegistryDelete,
+};
+
+class SimFaults {
+  public:
+    // Makes the next `times` operations of this kind on a matching path fail with error (times
+    // < 0: every one). pattern is a search pattern matched against the whole path ignoring case,
+    // where * also crosses backslashes.
+    void Add(SimOperation operation, std::string pattern, uint32_t error, int times = -1);
+    void Clear() { faults_.clear(); }
+    // The error to fail with, or 0; counts the use.
+    uint32_t Check(SimOperation operation, const std::string& path);
+
+  private:
+    struct Fault {
+        SimOperation operation;
+        std::string pattern;
+        uint32_t error;
+        int remaining;
+    };
+    std::vector<Fault> faults_;
+};
+
+// Matches text against pattern with * (any run, backslashes too) and ? (one character),
+// ignoring case.
+bool MatchesGlob(const std::string& pattern, const std::string& text);
+
+}  // namespace os::sim

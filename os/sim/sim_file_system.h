@@ -1,0 +1,185 @@
+#pragma once
+// The file-system port of the simulated machine: drives with letters (and network shares),
+// media with capacity and clusters that tests insert, eject and swap, files with contents,
+// attributes, three times and share-mode locks, folders, searches with Windows wildcards, and
+// change notifications that the simulated writes fire. Fault injection comes from SimFaults and
+// from the volume limits below.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/file_system.h"
+#include "os/sim/sim_core.h"
+#include "os/sim/sim_faults.h"
+
+namespace os::sim {
+
+struct SimNode;
+class SimFileHandle;
+class SimChangeNotification;
+
+struct SimMediumSpec {
+    std::string label;
+    uint32_t serialNumber = 0;
+    uint64_t capacityBytes = 1ULL << 30;
+    uint32_t bytesPerSector = 512;
+    uint32_t sectorsPerCluster = 8;
+    std::string fileSystem = "NTFS";
+    bool writeProtected = false;
+};
+
+// A medium: the folder tree and figures of one disk. Tests may keep a medium while it is out of
+// every drive and insert it again later, contents intact.
+class SimMedium {
+  public:
+    explicit SimMedium(const SimMediumSpec& spec);
+    ~SimMedium();
+    const SimMediumSpec& spec() const { return spec_; }
+
+  private:
+    friend class SimFileSystem;
+    friend class SimFileHandle;
+    uint64_t ClusterBytes() const {
+        return static_cast<uint64_t>(spec_.bytesPerSector) * spec_.sectorsPerCluster;
+    }
+    uint64_t TotalClusters() const { return spec_.capacityBytes / ClusterBytes(); }
+    uint64_t ClustersFor(uint64_t size) const {
+        return (size + ClusterBytes() - 1) / ClusterBytes();
+    }
+
+    SimMediumSpec spec_;
+    std::shared_ptr<SimNode> root_;
+    uint64_t usedClusters_ = 0;
+    std::optional<uint64_t> writeBudget_;  // bytes that may still be written
+    std::optional<uint64_t> removeAfter_;  // bytes after which the medium leaves its drive
+};
+
+// One entry of a folder tree as ListTree reports it.
+struct SimEntry {
+    std::string relativePath;  // from the listed folder, with backslashes
+    bool directory = false;
+    uint32_t attributes = 0;
+    FileTimes times;
+    uint64_t size = 0;
+    std::string contents;  // files only; a sparse tail is left out
+};
+
+struct SimPutOptions {
+    uint32_t attributes = kAttributeArchive;
+    std::optional<FileTimes> times;  // default: all three are now
+};
+
+class SimFileSystem final : public FileSystem {
+  public:
+    SimFileSystem(SimCore& core, SimFaults& faults);
+    ~SimFileSystem() override;
+
+    // The port.
+    uint32_t FindFirst(const std::string& pattern, std::unique_ptr<DirectorySearch>& search,
+                       FileInfo& first) override;
+    uint32_t GetFileInfo(const std::string& path, FileInfo& info) override;
+    uint32_t GetAttributes(const std::string& path, uint32_t& attributes) override;
+    uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
+    uint32_t Open(const std::string& path, const OpenRequest& request,
+                  std::unique_ptr<File>& file) override;
+    uint32_t DeleteFile(const std::string& path) override;
+    uint32_t MoveFile(const std::string& from, const std::string& to,
+                      bool replaceExisting) override;
+    uint32_t CreateDirectory(const std::string& path) override;
+    uint32_t RemoveDirectory(const std::string& path) override;
+    uint32_t GetVolumeSpace(const std::string& path, VolumeSpace& space) override;
+    uint32_t GetVolumeInfo(const std::string& root, VolumeInfo& info) override;
+    uint32_t LogicalDrives() override;
+    DriveType GetDriveType(const std::string& root) override;
+    uint32_t OpenChangeNotification(const std::string& folder, bool watchSubtree, uint32_t filter,
+                                    std::unique_ptr<ChangeNotification>& notification) override;
+
+    // Drives and media. root is "C:" or "\\server\share".
+    std::shared_ptr<SimMedium> CreateMedium(const SimMediumSpec& spec);
+    void AddDrive(const std::string& root, DriveType type, std::shared_ptr<SimMedium> medium);
+    void RemoveDrive(const std::string& root);
+    void InsertMedium(const std::string& root, std::shared_ptr<SimMedium> medium);
+    // Takes the medium out; open files on it fail from now on. Returns it (null when none).
+    std::shared_ptr<SimMedium> EjectMedium(const std::string& root);
+    std::shared_ptr<SimMedium> MediumIn(const std::string& root);
+    void SetWriteProtected(const std::string& root, bool writeProtected);
+    void SetLabel(const std::string& root, const std::string& label);
+
+    // Volume limits, cleared when the medium is ejected or by ClearVolumeLimits: after `bytes`
+    // more bytes have been written to the medium in the drive, further writes fail with 112 (and
+    // the free space never shows more than what is left) / the medium is removed from the drive
+    // by the write that crosses the mark.
+    void FillVolumeAfter(const std::string& root, uint64_t bytes);
+    void RemoveMediumAfter(const std::string& root, uint64_t bytes);
+    void ClearVolumeLimits(const std::string& root);
+
+    // Contents, as another program would make them: parent folders are created, notifications
+    // fire, share modes are not consulted.
+    uint32_t PutFile(const std::string& path, const std::string& contents,
+                     const SimPutOptions& options = {});
+    // A file of `size` bytes that reads as zeros and takes no memory.
+    uint32_t PutSparseFile(const std::string& path, uint64_t size,
+                           const SimPutOptions& options = {});
+    uint32_t PutFolder(const std::string& path);
+    std::optional<std::string> ContentsOf(const std::string& path);
+    // Every entry below folder, sorted by relative path (ignoring case).
+    std::vector<SimEntry> ListTree(const std::string& folder);
+
+    // Relative paths are taken from this folder.
+    void SetCurrentDirectory(const std::string& path);
+
+  private:
+    friend class SimFileHandle;
+    friend class SimChangeNotification;
+
+    struct Drive {
+        std::string root;
+        DriveType type = DriveType::Fixed;
+        std::shared_ptr<SimMedium> medium;
+        uint64_t generation = 0;  // grows at every media change: open files go stale
+    };
+
+    struct ParsedPath {
+        std::string driveKey;
+        std::vector<std::string> parts;
+        std::string full;  // canonical, for faults and messages
+    };
+
+    struct Located {
+        Drive* drive = nullptr;
+        SimMedium* medium = nullptr;
+        SimNode* parent = nullptr;  // null for the root
+        SimNode* node = nullptr;    // null when the last part does not exist
+    };
+
+    // Open and OpenChangeNotification without handing the result over; they take the lock.
+    uint32_t MakeFile(const std::string& path, const OpenRequest& request,
+                      std::unique_ptr<File>& file);
+    uint32_t MakeChangeNotification(const std::string& folder, bool watchSubtree, uint32_t filter,
+                                    std::unique_ptr<ChangeNotification>& notification);
+    uint32_t ParseLocked(const std::string& path, bool wildcardsInLast, ParsedPath& parsed) const;
+    uint32_t LocateLocked(const ParsedPath& parsed, Located& located);
+    uint32_t ParseAndLocateLocked(const std::string& path, ParsedPath& parsed, Located& located);
+    Drive* FindDriveLocked(const std::string& rootOrPath);
+    std::shared_ptr<SimMedium> EjectMediumLocked(const std::string& driveKey);
+    void NotifyLocked(const SimNode* folder, uint32_t kind);
+    FileInfo InfoOf(const SimNode& node) const;
+    uint32_t PutLocked(const std::string& path, const std::string& contents, uint64_t sparseSize,
+                       const SimPutOptions& options);
+    uint32_t MakeFoldersLocked(const ParsedPath& parsed, size_t count, Located& located);
+    void RemoveNodeLocked(SimMedium& medium, SimNode& parent, const SimNode& node);
+    void AccountSizeLocked(SimMedium& medium, uint64_t oldSize, uint64_t newSize);
+
+    SimCore& core_;
+    SimFaults& faults_;
+    std::map<std::string, Drive> drives_;  // by upper-case root
+    std::vector<SimChangeNotification*> notifications_;
+    std::string currentDirectory_ = "C:\\";
+};
+
+}  // namespace os::sim

@@ -1,0 +1,42 @@
+#pragma once
+// A whole simulated machine: the four ports over one lock and one virtual clock, with the test
+// controls of each. A fresh machine has a fixed drive C: of 100 GB, the standard file types
+// under HKEY_CLASSES_ROOT and a clock at Monday 2026-01-05 09:00 UTC with a bias of 0.
+
+#include "os/machine.h"
+#include "os/sim/sim_clock.h"
+#include "os/sim/sim_core.h"
+#include "os/sim/sim_faults.h"
+#include "os/sim/sim_file_system.h"
+#include "os/sim/sim_registry.h"
+#include "os/sim/sim_system.h"
+
+namespace os::sim {
+
+class SimMachine {
+  public:
+    SimMachine();
+    SimMachine(const SimMachine&) = delete;
+    SimMachine& operator=(const SimMachine&) = delete;
+
+    Machine& machine() { return machine_; }
+    SimClock& clock() { return clock_; }
+    SimFileSystem& files() { return files_; }
+    SimRegistry& registry() { return registry_; }
+    SimSystem& system() { return system_; }
+
+    // Fault injection for files and registry (see sim_faults.h).
+    void FailOperation(SimOperation operation, std::string pattern, uint32_t error, int times = -1);
+    void ClearFaults();
+
+  private:
+    SimCore core_;
+    SimFaults faults_;
+    SimClock clock_;
+    SimFileSystem files_;
+    SimRegistry registry_;
+    SimSystem system_;
+    Machine machine_;
+};
+
+}  // namespace os::sim
