@@ -38,7 +38,16 @@ void SimFaults::Add(SimOperation operation, std::string pattern, uint32_t error,
     faults_.push_back({operation, std::move(pattern), error, times});
 }
 
+void SimFaults::FailNth(uint64_t n, uint32_t error) {
+    nth_ = count_ + n;
+    nthError_ = error;
+}
+
 uint32_t SimFaults::Check(SimOperation operation, const std::string& path) {
+    if (++count_ == nth_) {
+        nth_ = 0;
+        return nthError_;
+    }
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
         if (it->operation != operation || !MatchesGlob(it->pattern, path)) {
             continue;

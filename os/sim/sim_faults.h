@@ -33,7 +33,15 @@ class SimFaults {
     // < 0: every one). pattern is a search pattern matched against the whole path ignoring case,
     // where * also crosses backslashes.
     void Add(SimOperation operation, std::string pattern, uint32_t error, int times = -1);
-    void Clear() { faults_.clear(); }
+    // Makes the n-th checked operation from now (1 = the next one), of any kind and on any path,
+    // fail with error: a test can fail each operation of a run in turn.
+    void FailNth(uint64_t n, uint32_t error);
+    // How many operations have been checked so far.
+    uint64_t OperationCount() const { return count_; }
+    void Clear() {
+        faults_.clear();
+        nth_ = 0;
+    }
     // The error to fail with, or 0; counts the use.
     uint32_t Check(SimOperation operation, const std::string& path);
 
@@ -45,6 +53,9 @@ class SimFaults {
         int remaining;
     };
     std::vector<Fault> faults_;
+    uint64_t count_ = 0;
+    uint64_t nth_ = 0;  // the count at which to fail, 0 for none
+    uint32_t nthError_ = 0;
 };
 
 // Matches text against pattern with * (any run, backslashes too) and ? (one character),

@@ -21,6 +21,16 @@ void SimMachine::FailOperation(SimOperation operation, std::string pattern, uint
     faults_.Add(operation, std::move(pattern), error, times);
 }
 
+void SimMachine::FailNthOperation(uint64_t n, uint32_t error) {
+    std::lock_guard lock(core_.mutex());
+    faults_.FailNth(n, error);
+}
+
+uint64_t SimMachine::OperationCount() {
+    std::lock_guard lock(core_.mutex());
+    return faults_.OperationCount();
+}
+
 void SimMachine::ClearFaults() {
     std::lock_guard lock(core_.mutex());
     faults_.Clear();

@@ -28,6 +28,9 @@ class SimMachine {
     // Fault injection for files and registry (see sim_faults.h).
     void FailOperation(SimOperation operation, std::string pattern, uint32_t error, int times = -1);
     void ClearFaults();
+    // Fails the n-th file or registry operation from now (see SimFaults::FailNth).
+    void FailNthOperation(uint64_t n, uint32_t error);
+    uint64_t OperationCount();
 
   private:
     SimCore core_;

@@ -134,6 +134,28 @@ TEST_F(SimFileSystemTest, FaultsFailTheNamedOperationOnMatchingPaths) {
     EXPECT_EQ(file->Read(&c, 1, got), kErrorSuccess);
 }
 
+TEST_F(SimFileSystemTest, EachOperationOfARunCanBeFailedInTurn) {
+    auto run = [&] {
+        if (uint32_t error = Write("F:\\a.txt", "a")) {
+            return error;
+        }
+        uint32_t attributes = 0;
+        if (uint32_t error = fs.GetAttributes("F:\\a.txt", attributes)) {
+            return error;
+        }
+        return fs.DeleteFile("F:\\a.txt");
+    };
+    const uint64_t before = sim.OperationCount();
+    ASSERT_EQ(run(), kErrorSuccess);
+    const uint64_t operations = sim.OperationCount() - before;
+    EXPECT_EQ(operations, 4u);  // open, write, get attributes, delete
+    for (uint64_t n = 1; n <= operations; ++n) {
+        sim.FailNthOperation(n, 1117);  // ERROR_IO_DEVICE
+        EXPECT_EQ(run(), 1117u) << "operation " << n;
+        sim.ClearFaults();
+    }
+}
+
 TEST_F(SimFileSystemTest, SparseFilesHaveLargeSizesWithoutTheMemory) {
     SimMediumSpec spec;
     spec.capacityBytes = 2ULL << 40;
