@@ -153,17 +153,20 @@ uint32_t ToExtendedPattern(std::string_view pattern, std::wstring& extended) {
         extended = std::move(wide);
         return kErrorSuccess;
     }
-    size_t maskStart = wide.find_last_of(L"\\/");
-    std::wstring folder;
-    if (maskStart != std::wstring::npos) {
-        ++maskStart;
+    const size_t lastSeparator = wide.find_last_of(L"\\/");
+    size_t maskStart = 0;
+    std::wstring folder = L".";
+    if (lastSeparator != std::wstring::npos) {
+        maskStart = lastSeparator + 1;
         folder = wide.substr(0, maskStart);
     } else if (HasDriveLetter(wide)) {
         maskStart = 2;
         folder = wide.substr(0, 2);  // "C:*.doc": the current folder of drive C:
-    } else {
-        maskStart = 0;
-        folder = L".";
+    }
+    // A last component without wildcards names one entry, which every other call finds after
+    // the usual normalisation ("name." is "name", ".." the parent); the search does the same.
+    if (wide.find_first_of(L"*?", maskStart) == std::wstring::npos) {
+        return ToExtendedPath(pattern, extended);
     }
     std::wstring full;
     if (const uint32_t error = FullPathOf(folder, full)) {

@@ -13,8 +13,8 @@ namespace os::win32 {
 // already has the prefix is kept as it is. 123 for text with a NUL or malformed UTF-8.
 uint32_t ToExtendedPath(std::string_view path, std::wstring& extended);
 
-// Like ToExtendedPath, but the last component is kept exactly as given, for search patterns
-// whose trailing dots and wildcards mean something ("*." is the names without an extension).
+// Like ToExtendedPath, but a last component with wildcards is kept exactly as given: its trailing
+// dots mean something ("*." is the names without an extension).
 uint32_t ToExtendedPattern(std::string_view pattern, std::wstring& extended);
 
 // The root of the volume that holds path: "E:\" for "E:", "E:\" and "E:\x\y", "\\server\share\"

@@ -61,6 +61,9 @@ TEST(Win32Paths, PatternsKeepTheirLastComponentAsWritten) {
     EXPECT_EQ(Pattern("C:\\Data\\x\\..\\Report.(*).doc"), "\\\\?\\C:\\Data\\Report.(*).doc");
     EXPECT_EQ(Pattern("C:\\*"), "\\\\?\\C:\\*");
     EXPECT_EQ(Pattern("\\\\server\\share\\*.*"), "\\\\?\\UNC\\server\\share\\*.*");
+    // Without wildcards the pattern names one entry and is normalised like any path.
+    EXPECT_EQ(Pattern("C:\\Data\\a.doc. "), "\\\\?\\C:\\Data\\a.doc");
+    EXPECT_EQ(Pattern("C:\\Data\\sub\\.."), "\\\\?\\C:\\Data");
 }
 
 TEST(Win32Paths, VolumeRootsComeFromAnyPathOnTheVolume) {
