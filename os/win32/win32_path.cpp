@@ -125,6 +125,32 @@ uint32_t RootOfAbsolute(std::wstring_view path, std::wstring& root) {
     return kErrorBadPathname;
 }
 
+// GetFullPathNameW turns "C:\Data\CON" (and "NUL.txt", "COM1" ...) into the device "\\.\CON".
+// Such files exist on NTFS volumes (made by other systems or through "\\?\" names); copying one
+// through the device would read the console or write into nothing and report success. A name in a
+// folder is a file: the folder is normalised and the name kept, trailing dots and spaces removed
+// as for any name. Without a folder the device is what was asked for.
+uint32_t FileNamedLikeADevice(const std::wstring& wide, std::wstring& extended) {
+    const size_t lastSeparator = wide.find_last_of(L"\\/");
+    if (lastSeparator == std::wstring::npos) {
+        extended = std::wstring(kDevicePrefix) + wide;
+        return kErrorSuccess;
+    }
+    std::wstring name = wide.substr(lastSeparator + 1);
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) {
+        name.pop_back();
+    }
+    std::wstring folder;
+    if (const uint32_t error = FullPathOf(wide.substr(0, lastSeparator + 1), folder)) {
+        return error;
+    }
+    if (folder.empty() || !IsSeparator(folder.back())) {
+        folder.push_back(L'\\');
+    }
+    extended = WithPrefix(folder + name);
+    return kErrorSuccess;
+}
+
 }  // namespace
 
 uint32_t ToExtendedPath(std::string_view path, std::wstring& extended) {
@@ -139,6 +165,9 @@ uint32_t ToExtendedPath(std::string_view path, std::wstring& extended) {
     std::wstring full;
     if (const uint32_t error = FullPathOf(wide, full)) {
         return error;
+    }
+    if (full.starts_with(kDevicePrefix) && !wide.starts_with(kDevicePrefix)) {
+        return FileNamedLikeADevice(wide, extended);
     }
     extended = WithPrefix(std::move(full));
     return kErrorSuccess;

@@ -45,6 +45,14 @@ TEST(Win32Paths, AbsolutePathsGetTheExtendedPrefix) {
     EXPECT_EQ(Extended("\\\\?\\C:\\kept as given\\..\\x."), "\\\\?\\C:\\kept as given\\..\\x.");
 }
 
+TEST(Win32Paths, FilesNamedLikeDevicesStayFiles) {
+    // Through the device a copy would read the console or write into nothing.
+    EXPECT_EQ(Extended("C:\\Data\\CON"), "\\\\?\\C:\\Data\\CON");
+    EXPECT_EQ(Extended("C:\\Data\\sub\\..\\nul.txt"), "\\\\?\\C:\\Data\\nul.txt");
+    EXPECT_EQ(Extended("\\\\server\\share\\COM1. "), "\\\\?\\UNC\\server\\share\\COM1");
+    EXPECT_EQ(Extended("\\\\.\\CON"), "\\\\.\\CON");
+}
+
 TEST(Win32Paths, RelativePathsAreTakenFromTheCurrentFolder) {
     wchar_t current[MAX_PATH] = {};
     ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, current), 0u);
@@ -105,6 +113,18 @@ TEST_F(Win32Ports, ALookupReportsTheNameAsStored) {
     EXPECT_TRUE(info.IsDirectory());
     ASSERT_EQ(files().GetFileInfo(scratch().substr(0, 3), info), kErrorSuccess);
     EXPECT_EQ(info.name, "");  // a root has no name of its own
+}
+
+TEST_F(Win32Ports, AFileNamedLikeADeviceIsWrittenAndReadAsAFile) {
+    std::unique_ptr<File> file;
+    ASSERT_EQ(Create(at("CON"), file), kErrorSuccess);
+    uint32_t count = 0;
+    ASSERT_EQ(file->Write("data", 4, count), kErrorSuccess);
+    ASSERT_EQ(file->Close(), kErrorSuccess);
+    FileInfo info;
+    ASSERT_EQ(files().GetFileInfo(at("CON"), info), kErrorSuccess);
+    EXPECT_EQ(info.size, 4u);
+    ASSERT_EQ(files().DeleteFile(at("CON")), kErrorSuccess);
 }
 
 TEST_F(Win32Ports, AClosedFileRefusesEverything) {
