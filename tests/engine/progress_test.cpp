@@ -1,0 +1,57 @@
+#include "engine/progress.h"
+
+#include <gtest/gtest.h>
+
+namespace engine {
+namespace {
+
+using Remaining = ProgressDisplay::Remaining;
+
+TEST(ProgressEstimate, NothingCopiedShowsNoEstimateAndClosesAtTheEnd) {
+    ProgressEstimate estimate(1000);
+    for (uint64_t s = 1; s <= 60; ++s) {
+        const ProgressDisplay d = estimate.Tick(1000 + s * 1000, 0, "", "");
+        EXPECT_EQ(d.remaining, Remaining::None);
+        EXPECT_FALSE(d.namesShown);
+        EXPECT_FALSE(d.close);
+    }
+    EXPECT_TRUE(estimate.Tick(62000, 100, "", "").close);
+    EXPECT_EQ(estimate.Tick(63000, 250, "", "").position, 100u);
+}
+
+TEST(ProgressEstimate, MinutesAreShownOnlyOnTenSecondTicks) {
+    ProgressEstimate estimate(0);
+    // 25 % after 41 s: 123 s left, but 41 is not a multiple of 10, so nothing shows yet.
+    EXPECT_EQ(estimate.Tick(41000, 25, "C:\\a\\b.txt", "F:\\a\\b.txt").remaining, Remaining::None);
+    ProgressEstimate onTheTen(0);
+    const ProgressDisplay d = onTheTen.Tick(40000, 25, "C:\\a\\b.txt", "F:\\a\\b.txt");
+    EXPECT_EQ(d.remaining, Remaining::Minutes);
+    EXPECT_EQ(d.remainingValue, 2u);
+    // The same percentage does not make a new estimate; the text stays.
+    const ProgressDisplay later = onTheTen.Tick(43000, 25, "C:\\a\\b.txt", "F:\\a\\b.txt");
+    EXPECT_EQ(later.remaining, Remaining::Minutes);
+    EXPECT_EQ(later.remainingValue, 2u);
+}
+
+TEST(ProgressEstimate, SecondsShowAtOnceAndNoEstimateBeforeTenSeconds) {
+    ProgressEstimate estimate(0);
+    EXPECT_EQ(estimate.Tick(10000, 50, "x", "y").remaining, Remaining::None);
+    const ProgressDisplay d = estimate.Tick(45000, 90, "C:\\a\\b.txt", "F:\\a\\b.txt");
+    EXPECT_EQ(d.remaining, Remaining::Seconds);
+    EXPECT_EQ(d.remainingValue, 5u);
+}
+
+TEST(ProgressEstimate, NamesAreTheFileAndItsFolder) {
+    ProgressEstimate estimate(0);
+    ProgressDisplay d = estimate.Tick(1000, 10, "C:\\Users\\Ann\\Documents\\report.doc",
+                                      "F:\\Users\\Ann\\Documents\\report.doc");
+    EXPECT_EQ(d.fileName, "report.doc");
+    EXPECT_EQ(d.folderName, "Documents");
+    d = estimate.Tick(2000, 10, "C:\\boot.ini", "F:\\boot.ini");
+    EXPECT_EQ(d.folderName, "C:");
+    d = estimate.Tick(3000, 10, "C:\\" + std::string(40, 'f') + "\\x.txt", "F:\\x");
+    EXPECT_EQ(d.folderName.size(), 40u);  // one component cannot be shortened: its name stays
+}
+
+}  // namespace
+}  // namespace engine
