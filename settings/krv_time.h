@@ -49,8 +49,8 @@ class CKrvtime {
     // Date and time of the SYSTEMTIME, bias 0 (day of week and milliseconds are dropped).
     explicit CKrvtime(const os::SystemTime& time);
     // The calendar fields of the FILETIME, bias 0; a value FileTimeToSystemTime refuses gives
-    // the unknown time.
-    explicit CKrvtime(os::FileTime time);
+    // the unknown time. (A named function: a constructor would compete with the year's.)
+    static CKrvtime FromFileTime(os::FileTime time);
     virtual ~CKrvtime() = default;
     CKrvtime(const CKrvtime&) = default;
     CKrvtime& operator=(const CKrvtime&) = default;
