@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "os/errors.h"
 #include "os/file_time.h"
 #include "os/registry.h"
 #include "settings/setting_names.h"
 
 namespace settings {
 
-inline constexpr uint32_t kErrorInvalidData = 13;
+using os::kErrorInvalidData;
 
 class CKRVSettingsStore {
   public:

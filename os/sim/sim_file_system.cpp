@@ -375,6 +375,15 @@ uint32_t SimFileSystem::ParseLocked(const std::string& path, bool wildcardsInLas
     std::string text = path;
     bool raw = false;
     bool unc = false;
+    if (text.empty()) {
+        return kErrorInvalidName;
+    }
+    if (text.size() > 2 && text[1] == ':' && !IsSeparator(text[2], false)) {
+        // "C:name" is relative to the current folder when that is on the same drive.
+        const bool sameDrive = currentDirectory_.size() >= 2 &&
+                               EqualsIgnoreCase(currentDirectory_.substr(0, 2), text.substr(0, 2));
+        text = (sameDrive ? currentDirectory_ : text.substr(0, 2)) + "\\" + text.substr(2);
+    }
     if (text.rfind("\\\\?\\", 0) == 0) {
         raw = true;
         text = text.substr(4);
@@ -426,22 +435,20 @@ uint32_t SimFileSystem::ParseLocked(const std::string& path, bool wildcardsInLas
         }
     } else {
         const std::string& drive = pieces[0];
-        if (drive.size() < 2 || drive[1] != ':' ||
+        if (drive.size() != 2 || drive[1] != ':' ||
             !std::isalpha(static_cast<unsigned char>(drive[0]))) {
             return kErrorInvalidName;
         }
         parsed.driveKey = Upcase(drive.substr(0, 2));
-        if (drive.size() > 2) {
-            pieces[0] = drive.substr(2);  // "C:name" counts as "C:\name"
-        } else {
-            first = 1;
-        }
+        first = 1;
     }
     for (size_t i = first; i < pieces.size(); ++i) {
         std::string part = pieces[i];
+        const bool pattern = wildcardsInLast && i + 1 == pieces.size() && HasWildcards(part);
         if (!raw) {
-            while (!part.empty() && (part.back() == '.' || part.back() == ' ') && part != "." &&
-                   part != "..") {
+            // Trailing dots and spaces go, except in a search pattern ("*." means no extension).
+            while (!pattern && !part.empty() && (part.back() == '.' || part.back() == ' ') &&
+                   part != "." && part != "..") {
                 part.pop_back();
             }
             if (part.empty() || part == ".") {

@@ -12,6 +12,8 @@ SimMachine::SimMachine()
     system.serialNumber = 0x5A17C0DE;
     system.capacityBytes = 100ULL << 30;
     files_.AddDrive("C:", DriveType::Fixed, files_.CreateMedium(system));
+    files_.PutFolder(system_.LocalAppDataFolder());
+    files_.PutFolder("C:\\Users\\User\\Documents");
     registry_.AddStandardClasses();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A whole simulated machine: the four ports over one lock and one virtual clock, with the test
-// controls of each. A fresh machine has a fixed drive C: of 100 GB, the standard file types
+// controls of each. A fresh machine has a fixed drive C: of 100 GB with the user's folders
+// (C:\Users\User\Documents and the local application data), the standard file types
 // under HKEY_CLASSES_ROOT and a clock at Monday 2026-01-05 09:00 UTC with a bias of 0.
 
 #include "os/machine.h"

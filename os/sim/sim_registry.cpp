@@ -35,6 +35,18 @@ std::vector<std::string> SplitKeyPath(const std::string& path) {
     return parts;
 }
 
+// Names and string data must be text: no NUL in a name, well-formed UTF-8 in both, as the Win32
+// port demands.
+bool IsAcceptableName(const std::string& name) {
+    return name.find('\0') == std::string::npos && IsWellFormed(name);
+}
+
+bool IsAcceptableData(const RegistryValue& value) {
+    const bool text =
+        value.type == kRegSz || value.type == kRegExpandSz || value.type == kRegMultiSz;
+    return !text || IsWellFormed(value.data);
+}
+
 }  // namespace
 
 class SimRegistryKey final : public RegistryKey {
@@ -49,7 +61,7 @@ class SimRegistryKey final : public RegistryKey {
     uint32_t QueryValue(const std::string& name, RegistryValue& value) override {
         std::lock_guard lock(registry_.core_.mutex());
         if (node_->deleted) {
-            return kErrorFileInvalid;  // ERROR_KEY_DELETED's neighbour; the key is gone
+            return kErrorKeyDeleted;
         }
         if (const uint32_t error =
                 registry_.faults_.Check(SimOperation::RegistryQuery, path_ + ":" + name)) {
@@ -69,7 +81,10 @@ class SimRegistryKey final : public RegistryKey {
             return kErrorAccessDenied;
         }
         if (node_->deleted) {
-            return kErrorFileInvalid;
+            return kErrorKeyDeleted;
+        }
+        if (!IsAcceptableName(name) || !IsAcceptableData(value)) {
+            return kErrorInvalidParameter;
         }
         if (const uint32_t error =
                 registry_.faults_.Check(SimOperation::RegistrySet, path_ + ":" + name)) {
@@ -246,6 +261,7 @@ void SimRegistry::AddStandardClasses() {
     };
     static constexpr Type kTypes[] = {
         {".txt", "txtfile", "Text Document"},
+        {".ini", "inifile", "Configuration settings"},
         {".doc", "Word.Document.8", "Microsoft Word 97 - 2003 Document"},
         {".bmp", "Paint.Picture", "Bitmap image"},
         {".jpeg", "jpegfile", "JPEG image"},

@@ -195,14 +195,18 @@ TEST_F(FileSystemContract, ReadOnlyFilesRefuseWritingAndDeletion) {
     const std::string path = at("ro.txt");
     ASSERT_EQ(Write(path, "r"), os::kErrorSuccess);
     ASSERT_EQ(files().SetAttributes(path, os::kAttributeReadOnly), os::kErrorSuccess);
-    EXPECT_EQ(Write(path, "w", Disposition::OpenExisting), os::kErrorAccessDenied);
     EXPECT_EQ(files().DeleteFile(path), os::kErrorAccessDenied);
-    EXPECT_EQ(Read(path), "r");
+    if (!underWine()) {
+        // Wine keeps read-only as a Unix mode, which the tests' root user may write through.
+        EXPECT_EQ(Write(path, "w", Disposition::OpenExisting), os::kErrorAccessDenied);
+        EXPECT_EQ(Read(path), "r");
+    }
     ASSERT_EQ(files().SetAttributes(path, os::kAttributeNormal), os::kErrorSuccess);
     EXPECT_EQ(files().DeleteFile(path), os::kErrorSuccess);
 }
 
 TEST_F(FileSystemContract, ReplacingAHiddenFileNeedsTheHiddenBitInTheRequest) {
+    SKIP_UNDER_WINE("CREATE_ALWAYS replaces a hidden file without refusing");
     const std::string path = at("hidden.txt");
     ASSERT_EQ(Write(path, "h"), os::kErrorSuccess);
     ASSERT_EQ(files().SetAttributes(path, os::kAttributeHidden), os::kErrorSuccess);
@@ -250,12 +254,14 @@ TEST_F(FileSystemContract, MovingRenamesReplacesOrRefuses) {
     ASSERT_EQ(files().MoveFile(at("one.txt"), at("two.txt"), true), os::kErrorSuccess);
     EXPECT_EQ(Read(at("two.txt")), "1");
     EXPECT_EQ(Read(at("one.txt")), "<missing>");
-    ASSERT_EQ(files().MoveFile(at("two.txt"), at("Two.TXT"), false), os::kErrorSuccess);
-    EXPECT_EQ(Search(at("*.txt")), (std::set<std::string>{"Two.TXT"}));
     EXPECT_EQ(files().MoveFile(at("ghost"), at("x"), true), os::kErrorFileNotFound);
+    ASSERT_EQ(files().MoveFile(at("two.txt"), at("Two.TXT"), false), os::kErrorSuccess);
+    SKIP_UNDER_WINE("a rename that only changes the case leaves the old name");
+    EXPECT_EQ(Search(at("*.txt")), (std::set<std::string>{"Two.TXT"}));
 }
 
 TEST_F(FileSystemContract, MovingOntoAReadOnlyFileIsRefused) {
+    SKIP_UNDER_WINE("read-only is a Unix mode, and the tests' root user may replace the file");
     ASSERT_EQ(Write(at("new.txt"), "new"), os::kErrorSuccess);
     ASSERT_EQ(Write(at("old.txt"), "old"), os::kErrorSuccess);
     ASSERT_EQ(files().SetAttributes(at("old.txt"), os::kAttributeReadOnly), os::kErrorSuccess);
@@ -286,6 +292,9 @@ TEST_F(FileSystemContract, SearchPatternsHaveTheirWindowsMeaning) {
     EXPECT_EQ(Search(at("Report.(*).doc")),
               (std::set<std::string>{"Report.(1).doc", "Report.(12).doc"}));
     EXPECT_EQ(Search(at("*.gz")), (std::set<std::string>{"archive.tar.gz"}));
+    if (!underWine()) {  // Wine's "*." also matches names with an extension
+        EXPECT_EQ(Search(at("*.")), (std::set<std::string>{"README", "abc"}));
+    }
     EXPECT_EQ(Search(at("ab?")), (std::set<std::string>{"abc"}));
     EXPECT_EQ(Search(at("README.(*)")), std::set<std::string>{});
     EXPECT_EQ(Search(at("readme")), (std::set<std::string>{"README"}));

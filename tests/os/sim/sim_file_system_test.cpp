@@ -246,6 +246,15 @@ TEST_F(SimFileSystemTest, PrefixedRelativeAndNetworkPathsFindTheirFiles) {
               kErrorInvalidName);
 }
 
+TEST_F(SimFileSystemTest, EmptyAndDriveRelativePathsMeanWhatTheyMeanOnWindows) {
+    uint32_t attributes = 0;
+    EXPECT_EQ(fs.GetAttributes("", attributes), kErrorInvalidName);
+    ASSERT_EQ(files.PutFile("C:\\Work\\here.txt", "h"), kErrorSuccess);
+    files.SetCurrentDirectory("C:\\Work");
+    EXPECT_EQ(fs.GetAttributes("C:here.txt", attributes), kErrorSuccess);
+    EXPECT_EQ(fs.GetAttributes("F:here.txt", attributes), kErrorFileNotFound);  // F: is at its root
+}
+
 TEST_F(SimFileSystemTest, AFolderCannotMoveIntoItselfNorAcrossVolumes) {
     ASSERT_EQ(files.PutFolder("C:\\A\\B"), kErrorSuccess);
     EXPECT_EQ(fs.MoveFile("C:\\A", "C:\\A\\B\\A", false), kErrorAccessDenied);

@@ -33,10 +33,25 @@ TEST(SimRegistry, AnOpenKeyOfADeletedTreeFails) {
     ASSERT_EQ(registry.CreateKey(Hive::CurrentUser, "Software\\Gone\\Deep", key), kErrorSuccess);
     ASSERT_EQ(registry.DeleteKeyTree(Hive::CurrentUser, "Software\\Gone"), kErrorSuccess);
     RegistryValue value;
-    EXPECT_NE(key->QueryValue("x", value), kErrorSuccess);
-    EXPECT_NE(key->SetValue("x", RegistryValue::Dword(1)), kErrorSuccess);
+    EXPECT_EQ(key->QueryValue("x", value), kErrorKeyDeleted);
+    EXPECT_EQ(key->SetValue("x", RegistryValue::Dword(1)), kErrorKeyDeleted);
     RegistryValue stored;
     EXPECT_FALSE(sim.registry().Get(Hive::CurrentUser, "Software\\Gone\\Deep", "x", stored));
+}
+
+TEST(SimRegistry, NamesAndStringsMustBeText) {
+    SimMachine sim;
+    std::unique_ptr<RegistryKey> key;
+    ASSERT_EQ(sim.machine().registry.CreateKey(Hive::CurrentUser, "Software\\T", key),
+              kErrorSuccess);
+    EXPECT_EQ(key->SetValue(std::string("a\0b", 3), RegistryValue::Dword(1)),
+              kErrorInvalidParameter);
+    RegistryValue bad;
+    bad.type = kRegSz;
+    bad.data = "\xFF\xFE";
+    EXPECT_EQ(key->SetValue("s", bad), kErrorInvalidParameter);
+    bad.type = kRegBinary;
+    EXPECT_EQ(key->SetValue("b", bad), kErrorSuccess);  // bytes are bytes
 }
 
 TEST(SimRegistry, StandardClassesHaveTypesWithAndWithoutAProgram) {

@@ -1,0 +1,161 @@
+#include "engine/engine_prompts.h"
+
+#include "engine/path_text.h"
+#include "os/errors.h"
+
+namespace engine {
+
+namespace {
+
+os::SystemTime LocalDate(os::Clock& clock, os::FileTime utc) {
+    // A zero time stands for now (the system time, as the dialog has always shown it).
+    if (utc == 0) {
+        return clock.UtcTime();
+    }
+    return os::FileTimeToSystemTime(clock.ToLocal(utc)).value_or(os::SystemTime{});
+}
+
+}  // namespace
+
+int EnginePrompts::DiskFull(os::FileTime first, os::FileTime last) {
+    const DiskFullChoice choice =
+        view_.ShowDiskFull(LocalDate(clock_, first), LocalDate(clock_, last));
+    if (!choice.ok) {
+        return kResultCancel;
+    }
+    shared_.stayEnabled = !choice.disable;
+    return choice.disable ? kResultCancel : kResultOk;
+}
+
+int EnginePrompts::WrongDisk() {
+    const WrongDiskChoice choice = view_.ShowWrongDisk();
+    shared_.stayEnabled = true;
+    if (!choice.ok) {
+        return kResultCancel;
+    }
+    switch (choice.option) {
+        case WrongDiskOption::DoNotWarnAgain:
+            store_.WriteWarningStatus(0);
+            return kResultCancel;
+        case WrongDiskOption::Disable:
+            shared_.stayEnabled = false;  // the raiser closes the program
+            return kResultCancel;
+        case WrongDiskOption::MakeCurrentDisk:
+            return kResultMakeCurrentDisk;
+        case WrongDiskOption::InsertMyDisk:
+            break;
+    }
+    return kResultOk;
+}
+
+int EnginePrompts::NoDisk() {
+    const NoDiskChoice choice = view_.ShowNoDisk();
+    switch (choice.button) {
+        case NoDiskButton::DontRemindMe:
+            store_.WriteWarningStatus(0);
+            return kResultCancel;
+        case NoDiskButton::RemindMeLater:
+            store_.WriteWarningStatus(1);
+            return kResultCancel;
+        case NoDiskButton::Cancel:
+            shared_.stayEnabled = true;
+            return kResultCancel;
+        case NoDiskButton::Ok:
+            break;
+    }
+    shared_.stayEnabled = true;
+    if (choice.option == NoDiskOption::DoNotWarnAgain) {
+        store_.WriteWarningStatus(0);
+        return kResultCancel;
+    }
+    if (choice.option == NoDiskOption::Disable) {
+        shared_.stayEnabled = false;
+        return kResultCancel;
+    }
+    return kResultOk;
+}
+
+int EnginePrompts::InsertDisk(int driveIcon, const std::string& labelText) {
+    return view_.ShowInsertDisk(driveIcon, labelText) ? kResultOk : kResultCancel;
+}
+
+void EnginePrompts::FileTooLarge(const std::string& path) {
+    PromptGuard guard(shared_);
+    uint32_t show = 0;
+    if (!guard.held() || store_.ReadTooLargeStatus(show) != os::kErrorSuccess || show != 1) {
+        return;
+    }
+    const NoticeChoice choice =
+        view_.ShowFileTooLarge(AbbreviatePath(path, kMessagePathLength, true));
+    if (choice.ok) {
+        store_.WriteTooLargeStatus(choice.dontShowAgain ? 0 : 1);
+    }
+}
+
+void EnginePrompts::FileError(const std::string& path, uint32_t code) {
+    PromptGuard guard(shared_);
+    uint32_t show = 0;
+    if (!guard.held() || store_.ReadFileErrorStatus(show) != os::kErrorSuccess || show != 1) {
+        return;
+    }
+    FileErrorDetails details;
+    details.path = AbbreviatePath(path, kMessagePathLength, true);
+    details.code = code;
+    details.systemText = SystemText(code);
+    details.driveNote = code == os::kErrorInvalidDrive;
+    const NoticeChoice choice = view_.ShowFileError(details);
+    if (choice.ok) {
+        store_.WriteFileErrorStatus(choice.dontShowAgain ? 0 : 1);
+    }
+}
+
+void EnginePrompts::LongFileName(const std::string& revisionName) {
+    PromptGuard guard(shared_);
+    uint32_t show = 0;
+    if (!guard.held() || store_.ReadFileNameStatus(show) != os::kErrorSuccess || show != 1) {
+        return;
+    }
+    const NoticeChoice choice =
+        view_.ShowLongFileName(AbbreviatePath(revisionName, kMessagePathLength, true));
+    if (choice.ok) {
+        store_.WriteFileNameStatus(choice.dontShowAgain ? 0 : 1);
+    }
+}
+
+void EnginePrompts::DiskBecomingFull() {
+    const NoticeChoice choice = view_.ShowDiskBecomingFull();
+    if (choice.ok) {
+        store_.WriteBuyStatus(choice.dontShowAgain ? 0 : 1);
+    }
+}
+
+std::optional<SecretText> EnginePrompts::Password() {
+    return view_.ShowPassword();
+}
+
+int EnginePrompts::Protected() {
+    return view_.ShowProtected() ? kResultOk : kResultCancel;
+}
+
+std::string EnginePrompts::SystemText(uint32_t code) {
+    std::string text = system_.ErrorMessageText(code);
+    if (text.empty()) {
+        return "??";
+    }
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    // At most 260 characters, cut at a character boundary.
+    size_t characters = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++characters > 260) {
+            text.resize(i);
+            break;
+        }
+    }
+    return text;
+}
+
+}  // namespace engine
