@@ -28,6 +28,9 @@ run_tree() {
 run_tree native-asan
 run_tree native-tsan
 
+say "Fuzzing the readers of untrusted files"
+tests/fuzz/run_fuzzers.sh "$repo_root/build/fuzz" 30 || failures+=("fuzzing")
+
 # The Windows tests run in the build's own Wine prefix on a display of their own.
 display_was_running=0
 number=${ferrolin_display#:}
