@@ -1,0 +1,20 @@
+#pragma once
+// The owner-drawn close button in the top-right corner of every dialog's title band.
+
+#include "framework/window.h"
+
+namespace ui {
+
+class CKRVCloseButton : public fw::Window {
+  public:
+    // A 16 x 16 button at the right end of the title band of parent, with id 6969.
+    bool CreateInTitleBand(HWND parent);
+    // Draws the frame and the cross (owner draw).
+    static void Draw(const DRAWITEMSTRUCT& item);
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+};
+
+}  // namespace ui
