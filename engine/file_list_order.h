@@ -2,16 +2,17 @@
 // FileList::OrderByTime, a template (the filter is the caller's).
 
 #include <algorithm>
-#include <numeric>
 
 namespace engine {
 
 template <typename Keep>
 void FileList::OrderByTime(Keep keep) {
+    Compact();
     order_.clear();
     order_.reserve(entries_.size());
     for (size_t i = 0; i < entries_.size(); ++i) {
-        if (keep(entries_[i])) {
+        const Stored& e = entries_[i];
+        if (keep(FileEntryView{e.Path(), e.time, e.size})) {
             order_.push_back(static_cast<uint32_t>(i));
         }
     }

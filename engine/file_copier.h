@@ -1,0 +1,153 @@
+#pragma once
+// The copier: one copy pass over the retry list and the candidates of a scan, oldest first, to
+// the same paths on the backup disk, with the sources' attributes and times, numbered revisions
+// of the copies it replaces, and the swap of a full disk through its owner.
+//
+// A backup copy is replaced only by a complete new one: the new copy is written under a
+// temporary name in the same folder and moved over the old one when it is complete, with its
+// times and attributes set. A cancel, an error or a full disk leaves the old copy as it was. Only
+// when the new copy cannot fit beside the old one but fits in its place is the old one removed
+// first.
+//
+// Temporary files are named "~Ferrolin2-" + 8 hexadecimal digits + ".partial". They are created
+// with create-new (an existing file of that name is never touched) and, left behind by a crash,
+// removed the next time the copier writes to their folder, unless the source folder it mirrors
+// holds a file of the same name (then it is the backup of a user's file). Their names hold no
+// ".(", so a revision search never counts one as a revision.
+//
+// Threads: the pass runs on one thread; Cancel, PercentDone, CurrentSource and
+// CurrentDestination may be called from any other.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "engine/copier_owner.h"
+#include "engine/file_list.h"
+#include "os/file_system.h"
+#include "settings/settings_store.h"
+
+namespace engine {
+
+// The transfer block: reads and writes are of this size.
+inline constexpr uint32_t kCopyBlockBytes = 32768;
+// ERROR_FILE_TOO_LARGE: the file is larger than the whole disk; it was reported and skipped.
+inline constexpr uint32_t kErrorFileTooLarge = 223;
+
+// True for the name of one of the copier's temporary files.
+bool IsTemporaryName(std::string_view name);
+
+// Where a source file's backup goes under a destination root ("E:" or a folder): the source
+// path after its drive ("C:\a\b.txt" gives "E:\a\b.txt"), a network path after its first
+// backslash ("\\srv\share\x" gives "E:\srv\share\x").
+std::string BackupPathOf(const std::string& destinationRoot, const std::string& source);
+
+class FileCopier {
+  public:
+    FileCopier(os::FileSystem& files, CopierOwner& owner, const settings::CKRVSettingsStore& store,
+               uint32_t revisionLimit);
+    ~FileCopier();
+    FileCopier(const FileCopier&) = delete;
+    FileCopier& operator=(const FileCopier&) = delete;
+
+    // 0 none, 1..99 keep that many, 0xFFFFFFFF unlimited.
+    void SetRevisionLimit(uint32_t limit) { revisionLimit_ = limit; }
+
+    // Copies the retry list, then the candidates oldest first, under destination; leaves on
+    // retries the files to try again and moves watermark forward (never back) to the newest
+    // file time copied by the candidates' part. Returns 0, also when cancelled, or an error.
+    uint32_t CopyPass(FileList& candidates, const std::string& destination, FileList& retries,
+                      os::FileTime& watermark);
+
+    // The parts of a pass (CopyPass runs them in this order).
+    uint32_t RetryPass(FileList& retries);
+    uint32_t OrderByTime();
+    uint32_t MainPass();
+
+    // One source file to its backup path, with its revision; 0 when copied, when its backup
+    // already has its time (revisions kept) and when the source is gone.
+    uint32_t CopyOneFile(const std::string& source, bool countBytes);
+    // One file's data, attributes and times to destination, through a temporary file.
+    uint32_t CopyFileData(const std::string& source, const std::string& destination,
+                          bool countBytes);
+    // Keeps the current copy as the next numbered revision of revisionBase (pruning to the
+    // limit); 2 when there is no current copy.
+    uint32_t MakeRevision(const std::string& currentCopy, const std::string& revisionBase);
+    // Creates each folder of the path from the drive down; existing ones count as made.
+    uint32_t CreateDirectoryTree(const std::string& path);
+
+    // Bytes of the volume holding path, and bytes free there; UINT64_MAX when it cannot be
+    // asked (which counts as enough).
+    uint64_t DiskCapacity(const std::string& path);
+    uint64_t FreeSpace(const std::string& path);
+
+    // Bytes copied by this pass as a percentage of the candidates' total: 0 before anything is
+    // copied, 99 when bytes were copied but there is no total; may pass 100 when files grew.
+    unsigned PercentDone() const;
+    std::string CurrentSource() const;
+    std::string CurrentDestination() const;
+    void Cancel() { cancel_ = true; }
+
+    // The file time of the first file copied to the disk now in the drive (0: none yet).
+    os::FileTime DiskStartTime() const { return diskStartTime_; }
+    os::FileTime NewestCopied() const { return newestCopied_; }
+    uint64_t BytesCopied() const { return bytesCopied_; }
+
+  private:
+    struct Attempt {
+        uint32_t result = 0;
+        bool fromDiskSwap = false;  // the result is the owner's answer to a full disk
+    };
+
+    Attempt CopyWithDiskSwaps(const std::string& path, bool countBytes);
+    void SetDiskStartTime(os::FileTime time);
+    void ForgetDisk();
+    uint32_t EnsureFolder(const std::string& folder);
+    uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file);
+    uint32_t CreateTemporary(const std::string& folder, std::string& path,
+                             std::unique_ptr<os::File>& file);
+    void RemoveStaleTemporaries(const std::string& folder, const std::string& sourceFolder);
+    void KeepCreationTime(const std::string& path, const os::FileTimes& times);
+    uint32_t CopyData(os::File& in, os::File& out, bool countBytes);
+
+    os::FileSystem& files_;
+    CopierOwner& owner_;
+    const settings::CKRVSettingsStore& store_;
+
+    mutable std::mutex mutex_;  // guards the two current names
+    std::string currentSource_;
+    std::string currentDestination_;
+
+    os::FileTime diskStartTime_ = 0;
+    os::FileTime newestCopied_ = 0;
+    std::atomic<uint64_t> bytesCopied_{0};
+    std::atomic<uint64_t> candidateTotal_{0};
+    std::atomic<uint32_t> revisionLimit_;
+    std::atomic<bool> cancel_{false};
+    uint64_t capacity_ = UINT64_MAX;
+    std::string destinationRoot_;
+    FileList* candidates_ = nullptr;
+    FileList passRetries_;
+    bool abandoned_ = false;  // the disk stayed full through every swap: the pass ends
+
+    // What the last CopyOneFile put on the disk: a version of the source with this time.
+    bool copied_ = false;
+    os::FileTime copiedTime_ = 0;
+
+    struct AlignedFree {
+        void operator()(std::byte* p) const;
+    };
+    std::unique_ptr<std::byte, AlignedFree> buffer_;
+    uint32_t temporaryCounter_ = 0;
+    bool creationTimesKept_ = true;  // false once the volume proved it cannot set them
+    // Upper-case folders made or cleaned of temporaries on the disk now in the drive.
+    std::unordered_set<std::string> madeFolders_;
+    std::unordered_set<std::string> cleanedFolders_;
+};
+
+}  // namespace engine

@@ -1,0 +1,115 @@
+#include "engine/folder_scanner.h"
+
+#include <memory>
+
+#include "os/errors.h"
+#include "settings/exclusion_list.h"
+
+namespace engine {
+
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) {
+        return folder + name;
+    }
+    return folder + "\\" + name;
+}
+
+bool IsDotEntry(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+bool IsChanged(const os::FileInfo& info, os::FileTime lastSync) {
+    if (lastSync == 0) {
+        return true;  // a complete copy: every file, whatever its times say
+    }
+    if ((info.attributes & os::kAttributeTemporary) == 0 && info.times.creation > lastSync) {
+        return true;  // created (or copied in) since, even with an older write time
+    }
+    return info.times.lastWrite > lastSync || (info.attributes & os::kAttributeArchive) != 0;
+}
+
+}  // namespace
+
+// Depth first, each folder's entries in search order, a subfolder's tree before the next entry
+// of its parent. Each level keeps its search open on the explicit stack. Returns false when
+// cancelled.
+template <typename OnFile>
+bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
+    struct Level {
+        std::string folder;
+        std::unique_ptr<os::DirectorySearch> search;
+        os::FileInfo entry;
+        bool first = true;
+    };
+    std::vector<Level> stack;
+    auto open = [this, &stack](const std::string& path) {
+        Level level;
+        level.folder = path;
+        const uint32_t error = files_.FindFirst(Join(path, "*.*"), level.search, level.entry);
+        if (error == os::kErrorSuccess) {
+            stack.push_back(std::move(level));
+        } else if (error != os::kErrorFileNotFound) {  // 2: an empty drive root
+            skipped_.push_back({path, error});
+        }
+    };
+    open(folder);
+    while (!stack.empty()) {
+        Level& top = stack.back();
+        if (!top.first) {
+            const uint32_t error = top.search->Next(top.entry);
+            if (error != os::kErrorSuccess) {
+                if (error != os::kErrorNoMoreFiles) {
+                    skipped_.push_back({top.folder, error});
+                }
+                stack.pop_back();
+                continue;
+            }
+        }
+        top.first = false;
+        const os::FileInfo& entry = top.entry;
+        if (!IsDotEntry(entry.name)) {
+            std::string path = Join(top.folder, entry.name);
+            if (!entry.IsDirectory()) {
+                onFile(path, entry);
+            } else if ((entry.attributes & os::kAttributeReparsePoint) == 0) {
+                open(path);  // may grow the stack: top is not used after this
+            }
+        }
+        if (cancel_) {
+            return false;
+        }
+    }
+    return true;
+}
+
+uint32_t FolderScanner::ScanFolder(const std::string& folder,
+                                   const std::vector<std::string>& exclusions,
+                                   os::FileTime lastSync, FileList& candidates) {
+    cancel_ = false;
+    skipped_.clear();
+    if (folder.empty()) {
+        return os::kErrorSuccess;
+    }
+    const settings::ExclusionMatcher excluded(exclusions);
+    const bool finished = Walk(folder, [&](const std::string& path, const os::FileInfo& info) {
+        if (IsChanged(info, lastSync) && !excluded.Matches(path)) {
+            candidates.AddEntry(path, LaterTime(info.times), info.size);
+        }
+    });
+    return finished ? os::kErrorSuccess : os::kErrorOperationAborted;
+}
+
+uint64_t FolderScanner::FolderSize(const std::string& folder) {
+    cancel_ = false;
+    skipped_.clear();
+    uint64_t total = 0;
+    if (folder.empty()) {
+        return 0;
+    }
+    Walk(folder, [&total](const std::string&, const os::FileInfo& info) { total += info.size; });
+    return total;
+}
+
+}  // namespace engine

@@ -1,0 +1,50 @@
+#pragma once
+// The changed-file scan of the source folders, and the folder sizes the wizard and the settings
+// pages show. Both walk a folder tree with an explicit stack (no nesting is too deep) and never
+// follow a directory reparse point (a junction or symbolic link may lead back up the tree).
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/file_list.h"
+#include "os/file_system.h"
+
+namespace engine {
+
+// A folder of the tree that could not be searched, and why.
+struct SkippedFolder {
+    std::string path;
+    uint32_t error = 0;
+};
+
+class FolderScanner {
+  public:
+    explicit FolderScanner(os::FileSystem& files) : files_(files) {}
+
+    // Appends to candidates every file of the folder tree that is not excluded and changed after
+    // lastSync: created after it (unless marked temporary), written after it, or with its archive
+    // attribute set; with lastSync zero every file. Returns 995 when cancelled, else 0; folders
+    // that cannot be searched (the given one included) are left out and listed in Skipped().
+    uint32_t ScanFolder(const std::string& folder, const std::vector<std::string>& exclusions,
+                        os::FileTime lastSync, FileList& candidates);
+    // The sum of the sizes of all files under the folder (what was summed so far when
+    // cancelled); 0 for a folder that does not exist.
+    uint64_t FolderSize(const std::string& folder);
+    // A running scan or size stops after the current entry.
+    void Cancel() { cancel_ = true; }
+
+    // The folders the last ScanFolder or FolderSize could not search.
+    const std::vector<SkippedFolder>& Skipped() const { return skipped_; }
+
+  private:
+    template <typename OnFile>
+    bool Walk(const std::string& folder, OnFile onFile);
+
+    os::FileSystem& files_;
+    std::atomic<bool> cancel_{false};
+    std::vector<SkippedFolder> skipped_;
+};
+
+}  // namespace engine
