@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/text_format.h"
 #include "framework/windows_api.h"
 
 namespace fw {
@@ -40,8 +41,5 @@ class DataExchange {
     bool pull_;
     bool ok_ = true;
 };
-
-// atol's reading of a text (portable part of Number).
-int64_t ParseLeadingNumber(const std::string& text);
 
 }  // namespace fw

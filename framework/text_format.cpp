@@ -38,4 +38,24 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
     return out;
 }
 
+int64_t ParseLeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
+                               text[i] == '\r' || text[i] == '\v' || text[i] == '\f')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value < (int64_t{1} << 40)) {  // beyond any count a control holds; stop growing
+            value = value * 10 + (text[i] - '0');
+        }
+    }
+    return negative ? -value : value;
+}
+
 }  // namespace fw

@@ -19,11 +19,12 @@ Window::~Window() {
     }
     const HWND window = hwnd_;
     const bool subclassed = binding_ == Binding::Subclassed;
+    const bool owned = owns_;
     Unbind();
     if (subclassed) {
         RemoveWindowSubclass(window, &Window::SubclassProc, kSubclassId);
     }
-    if (owns_) {
+    if (owned) {
         DestroyWindow(window);
     }
 }

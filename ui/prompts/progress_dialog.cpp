@@ -13,9 +13,8 @@ CKRVProgressDlg::CKRVProgressDlg(engine::ProgressState& state, os::Clock& clock)
 bool CKRVProgressDlg::OnInitDialog() {
     CKRVBaseDlg::OnInitDialog();
     const fw::Animation animation(hwnd(), IDC_PROGRESS_ANIMATION);
-    if (animation.Open(IDR_COPY_ANIMATION)) {
-        animation.Play(0, -1, -1);
-    }
+    // Without its animation the dialog still shows the progress.
+    animationPlaying_ = animation.Open(IDR_COPY_ANIMATION) && animation.Play(0, -1, -1);
     fw::Progress(hwnd(), IDC_PROGRESS_BAR).SetRange(0, 100);
     estimate_.emplace(clock_.TickCount());
     SetTimer(hwnd(), IDT_PROGRESS_TICK, 1000, nullptr);

@@ -15,6 +15,8 @@ class CKRVProgressDlg : public CKRVBaseDlg {
     CKRVProgressDlg(engine::ProgressState& state, os::Clock& clock);
     // Runs one timer tick at once (the dialog's timer does this every second).
     void Tick();
+    // The copy animation opened and plays.
+    bool animationPlaying() const { return animationPlaying_; }
 
   protected:
     bool OnInitDialog() override;
@@ -28,6 +30,7 @@ class CKRVProgressDlg : public CKRVBaseDlg {
     os::Clock& clock_;
     std::optional<engine::ProgressEstimate> estimate_;
     bool cancelled_ = false;
+    bool animationPlaying_ = false;
 };
 
 }  // namespace ui

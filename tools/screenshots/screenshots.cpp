@@ -1,0 +1,461 @@
+// Renders every dialog of Corvant Ferrolin 2 with sample contents and saves each as a 24-bit
+// BMP in the folder given as the argument (tools/screenshots.sh turns them into PNG files).
+// Runs under Wine on the build's virtual desktop.
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/controls.h"
+#include "framework/gdi.h"
+#include "framework/property_sheet.h"
+#include "framework/text.h"
+#include "os/win32/win32_clock.h"
+#include "res/resource.h"
+#include "ui/common/drawing.h"
+#include "ui/common/etched_line.h"
+#include "ui/common/hyperlink.h"
+#include "ui/common/pie_chart.h"
+#include "ui/common/splash_text.h"
+#include "ui/prompts/disk_prompts.h"
+#include "ui/prompts/message_dialogs.h"
+#include "ui/prompts/notice_prompts.h"
+#include "ui/prompts/progress_dialog.h"
+
+namespace {
+
+std::wstring outputFolder;
+
+void Pump(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        fw::Application::PumpPending();
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+bool SaveWindow(HWND window, const std::string& name) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const HDC screen = GetDC(nullptr);
+    fw::MemoryDc memory(CreateCompatibleDC(screen));
+    fw::Bitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    {
+        fw::Selection selected(memory.Get(), bitmap.Get());
+        BitBlt(memory.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    }
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * static_cast<size_t>(height));
+    GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(height), pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    header.biSizeImage = static_cast<DWORD>(pixels.size());
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    const std::wstring path = outputFolder + L"\\" + fw::Wide(name) + L".bmp";
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (out == nullptr) {
+        return false;
+    }
+    fwrite(&file, sizeof file, 1, out);
+    fwrite(&header, sizeof header, 1, out);
+    fwrite(pixels.data(), 1, pixels.size(), out);
+    fclose(out);
+    std::printf("%s %dx%d\n", name.c_str(), width, height);
+    return true;
+}
+
+// Shows a dialog created modeless, lets it paint, saves it and destroys it.
+void Shoot(fw::Dialog& dialog, const std::string& name,
+           const std::function<void(HWND)>& fill = nullptr) {
+    if (!dialog.CreateModeless(nullptr)) {
+        std::printf("%s: cannot create dialog %u\n", name.c_str(), dialog.templateId());
+        return;
+    }
+    if (fill) {
+        fill(dialog.hwnd());
+    }
+    ShowWindow(dialog.hwnd(), SW_SHOW);
+    SetForegroundWindow(dialog.hwnd());
+    UpdateWindow(dialog.hwnd());
+    Pump(400);
+    SaveWindow(dialog.hwnd(), name);
+    DestroyWindow(dialog.hwnd());
+    Pump(50);
+}
+
+// A dialog of the base without a class of its own yet: the template with its headings.
+class PreviewDlg : public ui::CKRVBaseDlg {
+  public:
+    PreviewDlg(UINT templateId, std::vector<int> headings)
+        : ui::CKRVBaseDlg(templateId), headings_(std::move(headings)) {}
+
+  protected:
+    bool OnInitDialog() override {
+        ui::CKRVBaseDlg::OnInitDialog();
+        for (int id : headings_) {
+            SetHeadingFontOn(id);
+        }
+        return true;
+    }
+
+  private:
+    std::vector<int> headings_;
+};
+
+// A child page dialog with headings.
+class PageDlg : public fw::Dialog {
+  public:
+    PageDlg(UINT templateId, std::vector<int> headings)
+        : fw::Dialog(templateId), headings_(std::move(headings)) {}
+
+  protected:
+    bool OnInitDialog() override {
+        for (int id : headings_) {
+            ui::CKRVBaseDlg::SetHeadingFont(Item(id));
+        }
+        return true;
+    }
+
+  private:
+    std::vector<int> headings_;
+};
+
+void AddItems(HWND list, std::initializer_list<const char*> items) {
+    const fw::ListBox box(list);
+    for (const char* item : items) {
+        box.Add(item);
+    }
+}
+
+// The wizard with one of its pages over the placeholder.
+void ShootWizardPage(UINT pageId, std::vector<int> headings, const std::string& name,
+                     const std::function<void(HWND)>& fill = nullptr) {
+    PreviewDlg wizard(IDD_SETUP_WIZARD, {});
+    PageDlg page(pageId, std::move(headings));
+    ui::CKRVEtchedLine line;
+    Shoot(wizard, name, [&](HWND host) {
+        line.SubclassItem(host, IDC_WIZARD_SEPARATOR);
+        const RECT place = fw::Control(host, IDC_WIZARD_PLACEHOLDER).RectInParent();
+        page.CreateModeless(host);
+        SetWindowPos(page.hwnd(), nullptr, place.left, place.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+        EnableWindow(GetDlgItem(host, IDC_WIZARD_BACK), pageId != IDD_WIZARD_INTRO);
+        if (pageId == IDD_WIZARD_CONGRATULATIONS) {
+            ShowWindow(GetDlgItem(host, IDC_WIZARD_NEXT), SW_HIDE);
+            ShowWindow(GetDlgItem(host, IDC_WIZARD_FINISH), SW_SHOW);
+        }
+        if (fill) {
+            fill(page.hwnd());
+        }
+    });
+}
+
+// The splash picture with its texts, as the About window shows it.
+class SplashPreview : public fw::Window {
+  public:
+    bool Show() {
+        bitmap_.Reset(
+            static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(), L"IDB_SPLASH24",
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        const SIZE size = ui::BitmapSize(bitmap_.Get());
+        RegisterClass(L"FerrolinSplashPreview", 0, LoadCursorW(nullptr, IDC_ARROW), nullptr);
+        const RECT rect = {300, 200, 300 + size.cx, 200 + size.cy};
+        return Create(L"FerrolinSplashPreview", "", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, rect,
+                      nullptr, nullptr);
+    }
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_ERASEBKGND) {
+            return TRUE;
+        }
+        if (message == WM_PAINT) {
+            fw::PaintDc paint(hwnd());
+            RECT client = {};
+            GetClientRect(hwnd(), &client);
+            ui::DrawTransparentBitmap(bitmap_.Get(), paint.get(), 0, 0, RGB(255, 0, 255));
+            text_.Paint(paint.get(), client.right, false, false, true);
+            return 0;
+        }
+        return DefaultProc(message, wParam, lParam);
+    }
+
+  private:
+    fw::Bitmap bitmap_;
+    ui::SplashText text_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    outputFolder = argc > 1 ? argv[1] : L".";
+    fw::Application::Initialise();
+
+    const os::SystemTime first{2026, 3, 0, 14, 0, 0, 0, 0};
+    const os::SystemTime last{2026, 12, 0, 7, 0, 0, 0, 0};
+    {
+        ui::CKRVDiskFullDlg dialog(first, last);
+        Shoot(dialog, "104-disk-full");
+    }
+    {
+        ui::CKRVWrongDiskDlg dialog;
+        Shoot(dialog, "115-wrong-disk");
+    }
+    {
+        ui::CKRVNoDiskDlg dialog;
+        Shoot(dialog, "160-no-disk");
+    }
+    {
+        ui::CKRVInsertDiskDlg dialog(IDI_DRIVE_1, "Corvant Removable Drive (F:)  FERROLIN1");
+        Shoot(dialog, "136-insert-disk");
+    }
+    {
+        ui::CKRVFileTooLargeDlg dialog("C:\\Users\\Ana\\...\\Holiday 2026\\Full film.mkv");
+        Shoot(dialog, "162-file-too-large");
+    }
+    {
+        engine::FileErrorDetails details{"C:\\Users\\Ana\\...\\Reports\\Budget.xlsx", 32,
+                                         "The process cannot access the file because it is "
+                                         "being used by another process.",
+                                         false};
+        ui::CKRVFileErrorDlg dialog(details);
+        Shoot(dialog, "163-file-error");
+    }
+    {
+        engine::FileErrorDetails details{"F:\\Documents\\Letter.docx", 15,
+                                         "The system cannot find the drive specified.", true};
+        ui::CKRVFileErrorDlg dialog(details);
+        Shoot(dialog, "163-file-error-drive");
+    }
+    {
+        ui::CKRVLongFileNameDlg dialog("F:\\Corvant Ferrolin 2 Revisions\\...\\A very long na");
+        Shoot(dialog, "164-long-file-name");
+    }
+    {
+        ui::CKRVDiskFillingDlg dialog;
+        Shoot(dialog, "202-disk-filling");
+    }
+    {
+        ui::CKRVPasswordDlg dialog;
+        Shoot(dialog, "203-password");
+    }
+    const struct {
+        UINT id;
+        int headline;
+        const char* name;
+    } messages[] = {
+        {IDD_PROTECTED, 0, "204-protected"},
+        {IDD_FOLDER_ELSEWHERE, 0, "208-folder-elsewhere"},
+        {IDD_NO_DRIVE, 0, "209-no-drive"},
+        {IDD_INVALID_PATH, IDC_INVALID_PATH_HEADLINE, "167-invalid-path"},
+        {IDD_NOT_FIXED_DRIVE, IDC_NOT_FIXED_DRIVE_HEADLINE, "127-not-fixed-drive"},
+        {IDD_TURN_OFF, 0, "135-turn-off"},
+        {IDD_CREATE_SOURCE, 0, "113-create-source"},
+    };
+    for (const auto& message : messages) {
+        ui::CKRVMessageDlg dialog(message.id, message.headline);
+        Shoot(dialog, message.name);
+    }
+    {
+        os::win32::Win32Clock clock;
+        engine::ProgressState state;
+        state.percent = 40;
+        state.SetNames("C:\\Users\\Ana\\Documents\\Reports\\Budget 2026.xlsx",
+                       "F:\\Users\\Ana\\Documents\\Reports\\Budget 2026.xlsx");
+        ui::CKRVProgressDlg dialog(state, clock);
+        Shoot(dialog, "192-progress", [&](HWND window) {
+            dialog.Tick();
+            fw::SetText(GetDlgItem(window, IDC_PROGRESS_TIME), "2 Minute(s) Remaining");
+        });
+    }
+    {
+        PreviewDlg dialog(IDD_NEW_FOLDER, {});
+        Shoot(dialog, "120-new-folder", [](HWND window) {
+            fw::SetText(GetDlgItem(window, IDC_NEW_FOLDER_PATH), "C:\\Users\\Ana\\Documents\\Work");
+        });
+    }
+    {
+        PreviewDlg dialog(IDD_FOLDER_PICKER, {});
+        fw::ImageList images;
+        Shoot(dialog, "129-folder-picker", [&](HWND window) {
+            images.LoadBitmap(IDB_FOLDER_IMAGES, 16, RGB(255, 0, 255));
+            const fw::TreeView tree(window, IDC_PICKER_TREE);
+            tree.SetImageList(images.get());
+            const HTREEITEM c = tree.InsertItem(TVI_ROOT, "Local Disk (C:)", 0, 0, 0, true);
+            for (const char* folder : {"Program Files", "Users", "Windows"}) {
+                tree.InsertItem(c, folder, 4, 6, 0, true);
+            }
+            tree.InsertItem(TVI_ROOT, "Data (D:)", 0, 0, 0, true);
+            tree.InsertItem(TVI_ROOT, "Shared on server (S:)", 5, 5, 0, true);
+            TreeView_Expand(tree.hwnd(), c, TVE_EXPAND);
+            const fw::ListView list(window, IDC_PICKER_LIST);
+            list.SetImageList(images.get());
+            list.InsertColumn(0, "Source Folders", 260);
+            list.InsertItem(0, "C:\\Users\\Ana\\Documents", 4);
+            list.InsertItem(1, "D:\\Photos", 4);
+            fw::SetText(GetDlgItem(window, IDC_PICKER_COPY_SIZE), "Copy Size: 2480 MB");
+        });
+    }
+    {
+        PreviewDlg dialog(IDD_FILE_EXCLUSION, {});
+        Shoot(dialog, "200-file-exclusion", [](HWND window) {
+            for (const int id : {IDC_EXCLUSION_KNOWN, IDC_EXCLUSION_EXCLUDED}) {
+                const fw::ListView list(window, id);
+                RECT client = {};
+                GetClientRect(list.hwnd(), &client);
+                list.InsertColumn(0, "Type Description",
+                                  client.right - GetSystemMetrics(SM_CXVSCROLL) - 36);
+                list.InsertColumn(1, "Extension", 36);
+            }
+            const fw::ListView known(window, IDC_EXCLUSION_KNOWN);
+            const char* rows[][2] = {{"Bitmap image", "bmp"},
+                                     {"Text Document", "txt"},
+                                     {"HTML Document", "htm"},
+                                     {"Compressed folder", "zip"},
+                                     {"Configuration", "ini"}};
+            for (const auto& row : rows) {
+                const int index = known.InsertItem(known.Count(), row[0]);
+                known.SetItemText(index, 1, row[1]);
+            }
+            const fw::ListView excluded(window, IDC_EXCLUSION_EXCLUDED);
+            excluded.InsertItem(0, "Temporary file");
+            excluded.SetItemText(0, 1, "tmp");
+            excluded.InsertItem(1, "User Defined Type");
+            excluded.SetItemText(1, 1, "bak");
+        });
+    }
+    {
+        fw::PropertyPage generalPage(IDD_GENERAL_PAGE);
+        fw::PropertyPage advancedPage(IDD_ADVANCED_PAGE);
+        fw::PropertyPage schedulingPage(IDD_SCHEDULING_PAGE);
+        for (int shown = 0; shown < 3; ++shown) {
+            fw::PropertySheet sheet;
+            sheet.AddPage(generalPage);
+            sheet.AddPage(advancedPage);
+            sheet.AddPage(schedulingPage);
+            const char* names[] = {"101-settings-general", "101-settings-advanced",
+                                   "101-settings-scheduling"};
+            PreviewDlg settings(IDD_SETTINGS, {});
+            Shoot(settings, names[shown], [&](HWND window) {
+                const RECT place = fw::Control(window, IDC_SETTINGS_SHEET).RectInParent();
+                sheet.CreateChild(window, "Settings", place);
+                sheet.SetActivePage(2);
+                sheet.SetActivePage(1);
+                sheet.SetActivePage(0);
+                const HWND page0 = generalPage.hwnd();
+                CheckRadioButton(page0, IDC_GENERAL_ON, IDC_GENERAL_OFF, IDC_GENERAL_ON);
+                AddItems(GetDlgItem(page0, IDC_GENERAL_SOURCES),
+                         {"C:\\Users\\Ana\\Documents", "D:\\Photos"});
+                fw::SetText(GetDlgItem(page0, IDC_GENERAL_FREE_SPACE), "Free Space: 1843 MB");
+                ShowWindow(GetDlgItem(page0, IDC_GENERAL_UNPROTECT), SW_HIDE);
+                const HWND page1 = advancedPage.hwnd();
+                CheckDlgButton(page1, IDC_ADVANCED_TRAY_ICON, BST_CHECKED);
+                CheckRadioButton(page1, IDC_ADVANCED_NO_REVISIONS, IDC_ADVANCED_LIMITED,
+                                 IDC_ADVANCED_LIMITED);
+                fw::SetText(GetDlgItem(page1, IDC_ADVANCED_COUNT), "5");
+                CheckDlgButton(page1, IDC_ADVANCED_WARN_NO_DISK, BST_CHECKED);
+                CheckDlgButton(page1, IDC_ADVANCED_WARN_FULL, BST_CHECKED);
+                const HWND page2 = schedulingPage.hwnd();
+                CheckRadioButton(page2, IDC_SCHEDULE_ON_SAVE, IDC_SCHEDULE_AT_SHUTDOWN,
+                                 IDC_SCHEDULE_ON_SAVE);
+                fw::SetText(GetDlgItem(page2, IDC_SCHEDULE_INTERVAL_COUNT), "15");
+                const fw::ComboBox units(page2, IDC_SCHEDULE_INTERVAL_UNIT);
+                units.Add("Minutes");
+                units.Add("Hours");
+                units.Add("Days");
+                units.Select(0);
+                for (int day = 1; day <= 5; ++day) {
+                    CheckDlgButton(page2, IDC_SCHEDULE_SUNDAY + day, BST_CHECKED);
+                }
+                fw::SetText(GetDlgItem(page2, IDC_SCHEDULE_TIME), "17:30");
+                sheet.SetActivePage(shown);
+            });
+        }
+    }
+    ShootWizardPage(IDD_WIZARD_INTRO, {IDC_INTRO_HEADING}, "134-wizard-109-intro");
+    ui::CKRVPieChart pie;
+    ShootWizardPage(
+        IDD_WIZARD_DISK_LABEL, {IDC_DISK_LABEL_HEADING}, "134-wizard-110-disk-label",
+        [](HWND page) {
+            fw::Bitmap picture(static_cast<HBITMAP>(
+                LoadImageW(fw::Application::ResourceInstance(), MAKEINTRESOURCEW(IDB_DISK_LABEL),
+                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+            const RECT place = fw::Control(page, IDC_DISK_LABEL_PICTURE).RectInParent();
+            UpdateWindow(page);
+            const HDC dc = GetDC(page);
+            ui::DrawTransparentBitmap(picture.Get(), dc, place.left, place.top, RGB(255, 0, 255));
+            ReleaseDC(page, dc);
+            ValidateRect(page, nullptr);
+        });
+    ShootWizardPage(IDD_WIZARD_DRIVE, {IDC_DRIVE_HEADING}, "134-wizard-111-drive", [&](HWND page) {
+        AddItems(GetDlgItem(page, IDC_DRIVE_LIST), {"Corvant Removable Drive (F:)"});
+        pie.SubclassItem(page, IDC_DRIVE_PIE);
+        pie.SetColours(RGB(255, 0, 255), RGB(0, 0, 255));
+        pie.SetPercent(62);
+        fw::SetText(GetDlgItem(page, IDC_DRIVE_TEXT), "Drive: F:\\");
+        fw::SetText(GetDlgItem(page, IDC_DRIVE_USED_TEXT), "Used Space : 717 MB");
+        fw::SetText(GetDlgItem(page, IDC_DRIVE_FREE_TEXT), "Free Space: 1173 MB");
+    });
+    ShootWizardPage(IDD_WIZARD_SOURCES, {IDC_SOURCES_HEADING}, "134-wizard-130-sources",
+                    [](HWND page) {
+                        AddItems(GetDlgItem(page, IDC_SOURCES_LIST),
+                                 {"C:\\Users\\Ana\\Documents", "D:\\Photos"});
+                        fw::SetText(GetDlgItem(page, IDC_SOURCES_COPY_SIZE), "Copy Size: 2480 MB");
+                    });
+    ShootWizardPage(IDD_WIZARD_REVISIONS, {IDC_REVISIONS_HEADING}, "134-wizard-131-revisions",
+                    [](HWND page) {
+                        CheckRadioButton(page, IDC_REVISIONS_NONE, IDC_REVISIONS_LIMITED,
+                                         IDC_REVISIONS_LIMITED);
+                        EnableWindow(GetDlgItem(page, IDC_REVISIONS_COUNT), TRUE);
+                        fw::SetText(GetDlgItem(page, IDC_REVISIONS_COUNT), "5");
+                    });
+    ui::CKRVHyperLink store;
+    ShootWizardPage(IDD_WIZARD_REVIEW, {IDC_REVIEW_HEADING}, "134-wizard-132-review",
+                    [&](HWND page) {
+                        const fw::ListView list(page, IDC_REVIEW_FOLDERS);
+                        list.InsertColumn(0, "Source List", 215);
+                        list.InsertItem(0, "C:\\Users\\Ana\\Documents");
+                        list.InsertItem(1, "D:\\Photos");
+                        fw::SetText(GetDlgItem(page, IDC_REVIEW_REVISIONS),
+                                    "The number of revisions you want to keep: 5");
+                        fw::SetText(GetDlgItem(page, IDC_REVIEW_DISK_SENTENCE),
+                                    "Corvant Removable Drive (F:) FERROLIN1 has 1173 MB of free "
+                                    "space.");
+                        fw::SetText(GetDlgItem(page, IDC_REVIEW_ESTIMATE),
+                                    "Approximate number of disk(s) needed to complete copy: 3");
+                        store.Attach(page, IDC_REVIEW_STORE);
+                    });
+    ShootWizardPage(IDD_WIZARD_CONGRATULATIONS, {IDC_CONGRATULATIONS_HEADING},
+                    "134-wizard-133-congratulations");
+    {
+        PreviewDlg dialog(IDD_SETUP_DONE, {IDC_DONE_HEADING});
+        ui::CKRVEtchedLine line;
+        Shoot(dialog, "207-setup-done", [&](HWND window) {
+            line.SubclassItem(window, IDC_DONE_SEPARATOR);
+            CheckRadioButton(window, IDC_DONE_WEB_SITE, IDC_DONE_EXIT, IDC_DONE_EXIT);
+        });
+    }
+    {
+        SplashPreview splash;
+        if (splash.Show()) {
+            UpdateWindow(splash.hwnd());
+            Pump(400);
+            SaveWindow(splash.hwnd(), "splash-about");
+        }
+    }
+    return 0;
+}
