@@ -9,7 +9,9 @@ using Kind = PieShape::Kind;
 
 TEST(PieShape, NoPercentShowsOnlyTheRestColour) {
     EXPECT_EQ(ComputePieShape(0, 0, 100, 100, 0).kind, Kind::RestOnly);
+    // An odd height puts the truncated start a pixel above the top; still no wedge.
     EXPECT_EQ(ComputePieShape(10, 20, 71, 81, 0).kind, Kind::RestOnly);
+    EXPECT_EQ(ComputePieShape(0, 0, 60, 59, 0).kind, Kind::RestOnly);
 }
 
 TEST(PieShape, FullPercentShowsOnlyTheSliceColour) {

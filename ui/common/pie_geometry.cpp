@@ -14,6 +14,12 @@ PieShape ComputePieShape(int left, int top, int right, int bottom, int percent) 
         shape.kind = PieShape::Kind::SliceOnly;
         return shape;
     }
+    // At 0 there is no wedge. Comparing the computed start with the top would miss that for an
+    // odd height, where the truncated start lies a pixel above the top: the system then draws
+    // the wedge as the whole ellipse, a full chart for an empty value.
+    if (percent == 0) {
+        return shape;
+    }
     const double angle = percent * 0.06283;  // 2 pi / 100 to five places
     const int cx = (left + right) / 2;
     const int cy = (top + bottom) / 2;
