@@ -116,11 +116,17 @@ class PreviewDlg : public ui::CKRVBaseDlg {
     std::vector<int> headings_;
 };
 
-// A child page dialog with headings.
+// A child page dialog with headings, and a picture painted at a hidden marker control.
 class PageDlg : public fw::Dialog {
   public:
     PageDlg(UINT templateId, std::vector<int> headings)
         : fw::Dialog(templateId), headings_(std::move(headings)) {}
+    void PaintPictureAt(int marker, UINT bitmap) {
+        marker_ = marker;
+        picture_.Reset(static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(),
+                                                       MAKEINTRESOURCEW(bitmap), IMAGE_BITMAP, 0, 0,
+                                                       LR_CREATEDIBSECTION)));
+    }
 
   protected:
     bool OnInitDialog() override {
@@ -129,9 +135,22 @@ class PageDlg : public fw::Dialog {
         }
         return true;
     }
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
+        if (message != WM_PAINT || !picture_) {
+            return false;
+        }
+        fw::PaintDc paint(hwnd());
+        const RECT place = fw::Control(hwnd(), marker_).RectInParent();
+        ui::DrawTransparentBitmap(picture_.Get(), paint.get(), place.left, place.top,
+                                  RGB(255, 0, 255));
+        result = 0;
+        return true;
+    }
 
   private:
     std::vector<int> headings_;
+    int marker_ = 0;
+    fw::Bitmap picture_;
 };
 
 void AddItems(HWND list, std::initializer_list<const char*> items) {
@@ -146,6 +165,9 @@ void ShootWizardPage(UINT pageId, std::vector<int> headings, const std::string& 
                      const std::function<void(HWND)>& fill = nullptr) {
     PreviewDlg wizard(IDD_SETUP_WIZARD, {});
     PageDlg page(pageId, std::move(headings));
+    if (pageId == IDD_WIZARD_DISK_LABEL) {
+        page.PaintPictureAt(IDC_DISK_LABEL_PICTURE, IDB_DISK_LABEL);
+    }
     ui::CKRVEtchedLine line;
     Shoot(wizard, name, [&](HWND host) {
         line.SubclassItem(host, IDC_WIZARD_SEPARATOR);
@@ -388,19 +410,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     ShootWizardPage(IDD_WIZARD_INTRO, {IDC_INTRO_HEADING}, "134-wizard-109-intro");
     ui::CKRVPieChart pie;
-    ShootWizardPage(
-        IDD_WIZARD_DISK_LABEL, {IDC_DISK_LABEL_HEADING}, "134-wizard-110-disk-label",
-        [](HWND page) {
-            fw::Bitmap picture(static_cast<HBITMAP>(
-                LoadImageW(fw::Application::ResourceInstance(), MAKEINTRESOURCEW(IDB_DISK_LABEL),
-                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-            const RECT place = fw::Control(page, IDC_DISK_LABEL_PICTURE).RectInParent();
-            UpdateWindow(page);
-            const HDC dc = GetDC(page);
-            ui::DrawTransparentBitmap(picture.Get(), dc, place.left, place.top, RGB(255, 0, 255));
-            ReleaseDC(page, dc);
-            ValidateRect(page, nullptr);
-        });
+    ShootWizardPage(IDD_WIZARD_DISK_LABEL, {IDC_DISK_LABEL_HEADING}, "134-wizard-110-disk-label");
     ShootWizardPage(IDD_WIZARD_DRIVE, {IDC_DRIVE_HEADING}, "134-wizard-111-drive", [&](HWND page) {
         AddItems(GetDlgItem(page, IDC_DRIVE_LIST), {"Corvant Removable Drive (F:)"});
         pie.SubclassItem(page, IDC_DRIVE_PIE);
@@ -418,8 +428,7 @@ int wmain(int argc, wchar_t** argv) {
                     });
     ShootWizardPage(IDD_WIZARD_REVISIONS, {IDC_REVISIONS_HEADING}, "134-wizard-131-revisions",
                     [](HWND page) {
-                        CheckRadioButton(page, IDC_REVISIONS_NONE, IDC_REVISIONS_LIMITED,
-                                         IDC_REVISIONS_LIMITED);
+                        CheckDlgButton(page, IDC_REVISIONS_LIMITED, BST_CHECKED);
                         EnableWindow(GetDlgItem(page, IDC_REVISIONS_COUNT), TRUE);
                         fw::SetText(GetDlgItem(page, IDC_REVISIONS_COUNT), "5");
                     });
