@@ -84,15 +84,29 @@ bool RevisionNames::NameTooLong(const std::string& path) {
 // that happen to match the search (notes.(1).txt's beside notes.txt's) are left alone.
 uint32_t FileCopier::MakeRevision(const std::string& currentCopy, const std::string& revisionBase) {
     os::FileInfo current;
-    if (files_.GetFileInfo(currentCopy, current) != os::kErrorSuccess || current.IsDirectory()) {
+    const uint32_t lookup = files_.GetFileInfo(currentCopy, current);
+    if (lookup == os::kErrorFileNotFound || lookup == os::kErrorPathNotFound ||
+        (lookup == os::kErrorSuccess && current.IsDirectory())) {
         return os::kErrorFileNotFound;  // nothing to keep; the revisions stay as they are
     }
+    if (lookup != os::kErrorSuccess) {
+        return lookup;  // the copy may be there: it is not replaced without its revision
+    }
     const RevisionNames names(revisionBase);
+    if (RevisionNames::NameTooLong(names.PathFor(1))) {
+        // No numbered name fits: the base itself keeps the one latest revision.
+        owner_.LongFileName(names.PathFor(1));
+        return CopyFileData(currentCopy, revisionBase, false);
+    }
     std::vector<uint64_t> found;
     {
         std::unique_ptr<os::DirectorySearch> search;
         os::FileInfo entry;
         uint32_t error = files_.FindFirst(names.SearchPattern(), search, entry);
+        if (error != os::kErrorSuccess && error != os::kErrorFileNotFound &&
+            error != os::kErrorPathNotFound) {
+            return error;  // unknown numbers: revision 1 may exist and must not be overwritten
+        }
         while (error == os::kErrorSuccess && !cancel_) {
             if (!entry.IsDirectory()) {
                 if (const auto n = names.NumberOf(entry.name)) {
@@ -123,8 +137,7 @@ uint32_t FileCopier::MakeRevision(const std::string& currentCopy, const std::str
         name = names.PathFor(largest + 1);
     }
     if (RevisionNames::NameTooLong(name)) {
-        // No numbered name fits: the base itself keeps the one latest revision.
-        owner_.LongFileName(name);
+        owner_.LongFileName(name);  // the numbers outgrew the name
         name = revisionBase;
     }
     return CopyFileData(currentCopy, name, false);

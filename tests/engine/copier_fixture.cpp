@@ -1,0 +1,222 @@
+#include "tests/engine/copier_fixture.h"
+
+#include <sstream>
+
+#include "os/errors.h"
+#include "os/text.h"
+
+namespace engine::testing {
+
+namespace {
+
+bool StartsWithFolder(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() && path[folder.size()] == '\\' &&
+           os::EqualsIgnoreCase(path.substr(0, folder.size()), folder);
+}
+
+// Search results of a linked folder carry the link's own entry as a reparse point.
+class LinkedSearch final : public os::DirectorySearch {
+  public:
+    LinkedSearch(std::unique_ptr<os::DirectorySearch> inner, std::vector<std::string> links)
+        : inner_(std::move(inner)), links_(std::move(links)) {}
+    uint32_t Next(os::FileInfo& entry) override {
+        const uint32_t error = inner_->Next(entry);
+        if (error == os::kErrorSuccess) {
+            Mark(links_, entry);
+        }
+        return error;
+    }
+    static void Mark(const std::vector<std::string>& links, os::FileInfo& entry) {
+        for (const std::string& name : links) {
+            if (os::EqualsIgnoreCase(name, entry.name)) {
+                entry.attributes |= os::kAttributeReparsePoint;
+            }
+        }
+    }
+
+  private:
+    std::unique_ptr<os::DirectorySearch> inner_;
+    std::vector<std::string> links_;
+};
+
+class HookedFile final : public os::File {
+  public:
+    HookedFile(std::unique_ptr<os::File> inner, std::string path,
+               const std::function<void(const std::string&)>& beforeWrite)
+        : inner_(std::move(inner)), path_(std::move(path)), beforeWrite_(beforeWrite) {}
+    uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
+        return inner_->Read(buffer, size, bytesRead);
+    }
+    uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
+        if (beforeWrite_) {
+            beforeWrite_(path_);
+        }
+        return inner_->Write(data, size, bytesWritten);
+    }
+    uint32_t GetTimes(os::FileTimes& times) override { return inner_->GetTimes(times); }
+    uint32_t SetTimes(const os::FileTimes& times) override { return inner_->SetTimes(times); }
+    uint32_t GetSize(uint64_t& size) override { return inner_->GetSize(size); }
+    uint32_t Flush() override { return inner_->Flush(); }
+    uint32_t Close() override { return inner_->Close(); }
+
+  private:
+    std::unique_ptr<os::File> inner_;
+    std::string path_;
+    const std::function<void(const std::string&)>& beforeWrite_;
+};
+
+}  // namespace
+
+uint32_t RecordingOwner::DiskFullHandler(const os::FileTime& firstDate,
+                                         const os::FileTime& lastDate, uint64_t needed,
+                                         const std::string& destination, uint64_t bytesWritten) {
+    diskFull.push_back({firstDate, lastDate, needed, destination, bytesWritten});
+    return onDiskFull ? onDiskFull(diskFull.back()) : os::kErrorOperationAborted;
+}
+
+void HookedFileSystem::AddLink(const std::string& link, const std::string& target) {
+    links_.emplace_back(link, target);
+}
+
+std::string HookedFileSystem::Resolve(const std::string& path) const {
+    for (const auto& [link, target] : links_) {
+        if (StartsWithFolder(path, link)) {
+            return target + path.substr(link.size());
+        }
+    }
+    return path;
+}
+
+uint32_t HookedFileSystem::FindFirst(const std::string& pattern,
+                                     std::unique_ptr<os::DirectorySearch>& search,
+                                     os::FileInfo& first) {
+    if (beforeFind) {
+        beforeFind(pattern);
+    }
+    const std::string resolved = Resolve(pattern);
+    const std::string folder = resolved.substr(0, resolved.rfind('\\'));
+    std::vector<std::string> names;
+    for (const auto& [link, target] : links_) {
+        if (os::EqualsIgnoreCase(link.substr(0, link.rfind('\\')), folder)) {
+            names.push_back(link.substr(link.rfind('\\') + 1));
+        }
+    }
+    std::unique_ptr<os::DirectorySearch> inner;
+    const uint32_t error = target_.FindFirst(resolved, inner, first);
+    if (error == os::kErrorSuccess) {
+        LinkedSearch::Mark(names, first);
+        search = std::make_unique<LinkedSearch>(std::move(inner), names);
+    }
+    return error;
+}
+
+uint32_t HookedFileSystem::GetFileInfo(const std::string& path, os::FileInfo& info) {
+    const uint32_t error = target_.GetFileInfo(Resolve(path), info);
+    for (const auto& [link, target] : links_) {
+        if (error == os::kErrorSuccess && os::EqualsIgnoreCase(link, path)) {
+            info.attributes |= os::kAttributeReparsePoint;
+        }
+    }
+    return error;
+}
+
+uint32_t HookedFileSystem::Open(const std::string& path, const os::OpenRequest& request,
+                                std::unique_ptr<os::File>& file) {
+    if (beforeOpen) {
+        beforeOpen(path, request);
+    }
+    std::unique_ptr<os::File> inner;
+    const uint32_t error = target_.Open(Resolve(path), request, inner);
+    if (error == os::kErrorSuccess) {
+        file = std::make_unique<HookedFile>(std::move(inner), path, beforeWrite);
+    }
+    return error;
+}
+
+uint32_t HookedFileSystem::MoveFile(const std::string& from, const std::string& to,
+                                    bool replaceExisting) {
+    if (beforeMove) {
+        beforeMove(from, to);
+    }
+    const uint32_t error = target_.MoveFile(from, to, replaceExisting);
+    if (error == os::kErrorSuccess) {
+        moves.push_back(to);
+    }
+    return error;
+}
+
+Tree FilesUnder(os::sim::SimFileSystem& files, const std::string& folder) {
+    Tree tree;
+    for (const os::sim::SimEntry& entry : files.ListTree(folder)) {
+        if (!entry.directory) {
+            tree[entry.relativePath] = entry.contents;
+        }
+    }
+    return tree;
+}
+
+::testing::AssertionResult HoldsExactly(os::sim::SimFileSystem& files, const std::string& folder,
+                                        const Tree& expected) {
+    const Tree actual = FilesUnder(files, folder);
+    std::ostringstream problems;
+    for (const auto& [path, contents] : expected) {
+        auto found = actual.find(path);
+        if (found == actual.end()) {
+            problems << "\n  missing: " << path;
+        } else if (found->second != contents) {
+            problems << "\n  different: " << path << " holds \"" << found->second.substr(0, 40)
+                     << "\", expected \"" << contents.substr(0, 40) << "\"";
+        }
+    }
+    for (const auto& [path, contents] : actual) {
+        if (expected.count(path) == 0) {
+            problems << "\n  extra: " << path;
+        }
+    }
+    if (problems.str().empty()) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << folder << ":" << problems.str();
+}
+
+os::FileTime At(int64_t seconds) {
+    const os::FileTime start = *os::SystemTimeToFileTime({2026, 1, 1, 5, 9, 0, 0, 0});
+    return static_cast<os::FileTime>(static_cast<int64_t>(start) +
+                                     seconds * static_cast<int64_t>(os::kFileTimeTicksPerSecond));
+}
+
+CopierTest::CopierTest() {
+    os::sim::SimMediumSpec spec;
+    spec.label = "FERROLIN";
+    spec.capacityBytes = 64ULL << 20;
+    disk = machine.files().CreateMedium(spec);
+    machine.files().AddDrive("F:", os::DriveType::Removable, disk);
+    copier = std::make_unique<FileCopier>(files, owner, store, 0);
+}
+
+void CopierTest::Put(const std::string& path, const std::string& contents, os::FileTime time,
+                     uint32_t attributes) {
+    os::sim::SimPutOptions options;
+    options.attributes = attributes;
+    options.times = os::FileTimes{time, time, time};
+    ASSERT_EQ(sim().PutFile(path, contents, options), 0u) << path;
+}
+
+uint32_t CopierTest::Scan() {
+    return scanner.ScanFolder("C:\\Data", {}, watermark, candidates);
+}
+
+uint32_t CopierTest::Backup() {
+    if (const uint32_t error = Scan()) {
+        return error;
+    }
+    return Pass();
+}
+
+uint32_t CopierTest::AttributesOf(const std::string& path) {
+    uint32_t attributes = 0;
+    machine.files().GetAttributes(path, attributes);
+    return attributes;
+}
+
+}  // namespace engine::testing

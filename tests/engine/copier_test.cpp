@@ -1,0 +1,422 @@
+// The copier over the simulated machine: where backups land and what they carry, the order and
+// the watermark, the archive attribute, retries, cancelling, full disks and files too large, the
+// temporary files, and what the progress display reads.
+
+#include <gtest/gtest.h>
+
+#include "os/errors.h"
+#include "os/text.h"
+#include "tests/engine/copier_fixture.h"
+
+namespace engine::testing {
+namespace {
+
+using os::kAttributeArchive;
+using os::kAttributeHidden;
+using os::kAttributeReadOnly;
+using os::kAttributeSystem;
+
+// --- Where backups land, and what they carry -------------------------------------------------
+
+TEST_F(CopierTest, MirrorsTheSourcePathsWithAttributesAndTimes) {
+    Put("C:\\Data\\Report.doc", "report", At(-100), kAttributeArchive | kAttributeReadOnly);
+    Put("C:\\Data\\Sub\\Deeper\\notes.txt", "notes", At(-50), kAttributeArchive | kAttributeHidden);
+    Put("C:\\Data\\Sub\\boot.ini", "ini", At(-10), kAttributeArchive | kAttributeSystem);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\",
+                             {{"Data\\Report.doc", "report"},
+                              {"Data\\Sub\\Deeper\\notes.txt", "notes"},
+                              {"Data\\Sub\\boot.ini", "ini"}}));
+    os::FileInfo copy;
+    ASSERT_EQ(files.GetFileInfo("F:\\Data\\Sub\\Deeper\\notes.txt", copy), 0u);
+    EXPECT_EQ(copy.times, (os::FileTimes{At(-50), At(-50), At(-50)}));
+    EXPECT_EQ(AttributesOf("F:\\Data\\Report.doc"), kAttributeArchive | kAttributeReadOnly);
+    EXPECT_EQ(copy.attributes, kAttributeArchive | kAttributeHidden);
+    EXPECT_EQ(AttributesOf("F:\\Data\\Sub\\boot.ini"), kAttributeArchive | kAttributeSystem);
+    EXPECT_TRUE(owner.errors.empty());
+    EXPECT_TRUE(retries.Count() == 0);
+}
+
+TEST_F(CopierTest, RootFilesNetworkPathsAndATrailingBackslash) {
+    Put("C:\\boot.txt", "root", At(-5));
+    sim().AddDrive("\\\\server\\share", os::DriveType::Remote,
+                   sim().CreateMedium(os::sim::SimMediumSpec{}));
+    Put("\\\\server\\share\\team\\plan.txt", "plan", At(-4));
+    ASSERT_EQ(candidates.AddFile("C:\\boot.txt"), 0u);
+    ASSERT_EQ(candidates.AddFile("\\\\server\\share\\team\\plan.txt"), 0u);
+    ASSERT_EQ(copier->CopyPass(candidates, "F:\\", retries, watermark), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\",
+                             {{"boot.txt", "root"}, {"server\\share\\team\\plan.txt", "plan"}}));
+    EXPECT_EQ(BackupPathOf("E:", "\\\\srv\\s\\x.txt"), "E:\\srv\\s\\x.txt");
+    EXPECT_EQ(BackupPathOf("E:", "C:\\My Documents\\Report.doc"), "E:\\My Documents\\Report.doc");
+}
+
+TEST_F(CopierTest, ReplacesProtectedOldCopiesAndLeavesNoTemporaryFile) {
+    Put("C:\\Data\\a.txt", "new", At(-1));
+    os::sim::SimPutOptions old;
+    old.attributes = kAttributeReadOnly | kAttributeHidden | kAttributeSystem;
+    old.times = os::FileTimes{At(-900), At(-900), At(-900)};
+    ASSERT_EQ(sim().PutFile("F:\\Data\\a.txt", "old", old), 0u);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "new"}}));
+    EXPECT_EQ(AttributesOf("F:\\Data\\a.txt"), kAttributeArchive);
+}
+
+TEST_F(CopierTest, UnicodeNamesAndPathsLongerThanMaxPath) {
+    std::string deep = "C:\\Data";
+    for (int i = 0; i < 14; ++i) {
+        deep += "\\Ελληνικά φάκελος 文件夹 " + std::to_string(i);  // about 35 characters each
+    }
+    const std::string file = deep + "\\Über naïve 😀 résumé.txt";
+    ASSERT_GT(os::Utf16Length(file), 300u);
+    Put(file, "unicode", At(-3));
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(sim().ContentsOf("F:" + file.substr(2)), "unicode");
+    EXPECT_TRUE(owner.errors.empty());
+}
+
+// --- Oldest first, and the watermark ---------------------------------------------------------
+
+TEST_F(CopierTest, CopiesOldestFirstWithEqualTimesInScanOrder) {
+    Put("C:\\Data\\a.txt", "a", At(-10));
+    Put("C:\\Data\\b.txt", "b", At(-30));
+    Put("C:\\Data\\c\\c.txt", "c", At(-20));
+    Put("C:\\Data\\d.txt", "d", At(-20));
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(files.moves, (std::vector<std::string>{"F:\\Data\\b.txt", "F:\\Data\\c\\c.txt",
+                                                     "F:\\Data\\d.txt", "F:\\Data\\a.txt"}));
+    EXPECT_EQ(watermark, At(-10));
+}
+
+TEST_F(CopierTest, TheWatermarkNeverMovesBack) {
+    Put("C:\\Data\\a.txt", "a", At(-10));
+    watermark = At(-100);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(watermark, At(-10));
+    watermark = At(50);
+    Put("C:\\Data\\b.txt", "b", At(-5), kAttributeArchive);  // due by its attribute only
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\b.txt"), "b");
+    EXPECT_EQ(watermark, At(50));
+}
+
+TEST_F(CopierTest, OrderingAHundredThousandCandidatesIsQuick) {
+    for (int i = 0; i < 100000; ++i) {
+        candidates.AddEntry("C:\\Data\\f" + std::to_string(i), At((i * 7919) % 100000), 1);
+    }
+    for (int i = 0; i < 100000; i += 2) {
+        retries.AddEntry("C:\\Data\\f" + std::to_string(i), 0, 1);
+    }
+    // Files that do not exist: the retry pass takes each off the candidates, the rest drop out.
+    ASSERT_EQ(Pass(), 0u);
+    EXPECT_EQ(candidates.Count(), 0u);
+    EXPECT_EQ(retries.Count(), 0u);
+}
+
+// --- The archive attribute -------------------------------------------------------------------
+
+TEST_F(CopierTest, TheMainPassClearsTheArchiveAttributeAndKeepsTheOthers) {
+    Put("C:\\Data\\a.txt", "a", At(-10), kAttributeArchive | kAttributeHidden);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(AttributesOf("C:\\Data\\a.txt"), kAttributeHidden);
+    // Found again by nothing: the next scan is empty.
+    ASSERT_EQ(Scan(), 0u);
+    EXPECT_EQ(candidates.Count(), 0u);
+}
+
+TEST_F(CopierTest, TheRetryPassKeepsTheArchiveAttributeAndTheWatermark) {
+    Put("C:\\Data\\busy.txt", "v1", At(-10));
+    ASSERT_EQ(retries.AddFile("C:\\Data\\busy.txt"), 0u);
+    ASSERT_EQ(Pass(), 0u);
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\busy.txt"), "v1");
+    EXPECT_EQ(AttributesOf("C:\\Data\\busy.txt"), kAttributeArchive);
+    EXPECT_EQ(watermark, 0u);
+    EXPECT_EQ(retries.Count(), 0u);
+    EXPECT_EQ(copier->DiskStartTime(), At(-10));
+}
+
+TEST_F(CopierTest, AFileChangedDuringItsCopyStaysDue) {
+    Put("C:\\Data\\a.txt", "first", At(-10));
+    files.beforeMove = [this](const std::string&, const std::string& to) {
+        if (to == "F:\\Data\\a.txt") {
+            files.beforeMove = nullptr;
+            Put("C:\\Data\\a.txt", "second", At(-1));  // saved while the copy was finishing
+        }
+    };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(watermark, At(-10));
+    EXPECT_EQ(AttributesOf("C:\\Data\\a.txt"), kAttributeArchive);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\a.txt"), "second");
+}
+
+TEST_F(CopierTest, ASourceGoneSinceTheScanIsSkippedAndThePassGoesOn) {
+    Put("C:\\Data\\a.txt", "a", At(-30));
+    Put("C:\\Data\\b.txt", "b", At(-20));
+    ASSERT_EQ(Scan(), 0u);
+    ASSERT_EQ(sim().DeleteFile("C:\\Data\\a.txt"), 0u);
+    ASSERT_EQ(Pass(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\b.txt", "b"}}));
+    EXPECT_TRUE(owner.errors.empty());
+    EXPECT_EQ(watermark, At(-20));
+}
+
+// --- Retries, errors and cancelling ----------------------------------------------------------
+
+TEST_F(CopierTest, ALockedFileGoesOnTheRetryListWithoutAPromptAndIsCopiedFirstNextTime) {
+    Put("C:\\Data\\locked.txt", "L", At(-20));
+    Put("C:\\Data\\free.txt", "F", At(-10));
+    std::unique_ptr<os::File> held;
+    ASSERT_EQ(sim().Open("C:\\Data\\locked.txt",
+                         {os::kAccessRead | os::kAccessWrite, os::kShareNone,
+                          os::Disposition::OpenExisting, 0, 0},
+                         held),
+              0u);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(owner.errors.empty());
+    ASSERT_EQ(retries.Count(), 1u);
+    EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\locked.txt");
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\free.txt", "F"}}));
+
+    held.reset();
+    files.moves.clear();
+    ASSERT_EQ(Backup(), 0u);  // found again by its archive attribute, and on the retry list
+    EXPECT_EQ(files.moves, (std::vector<std::string>{"F:\\Data\\locked.txt"}));
+    EXPECT_EQ(retries.Count(), 0u);
+    EXPECT_EQ(AttributesOf("C:\\Data\\locked.txt"), kAttributeArchive);  // from the retry pass
+}
+
+TEST_F(CopierTest, OtherErrorsArePromptedOnceAndTheFileIsSkipped) {
+    Put("C:\\Data\\bad.txt", "x", At(-20));
+    Put("C:\\Data\\good.txt", "g", At(-10));
+    machine.FailOperation(os::sim::SimOperation::Read, "C:\\Data\\bad.txt", 1117);
+    ASSERT_EQ(Backup(), 0u);
+    ASSERT_EQ(owner.errors.size(), 1u);
+    EXPECT_EQ(owner.errors[0], (std::pair<std::string, uint32_t>{"C:\\Data\\bad.txt", 1117}));
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\good.txt", "g"}}));
+    EXPECT_EQ(AttributesOf("C:\\Data\\bad.txt"), kAttributeArchive);  // still due
+    EXPECT_EQ(retries.Count(), 0u);
+}
+
+TEST_F(CopierTest, AnErrorInTheRetryPassEndsThePassButKeepsTheRestOfTheList) {
+    Put("C:\\Data\\a.txt", "a", At(-30));
+    Put("C:\\Data\\b.txt", "b", At(-20));
+    Put("C:\\Data\\c.txt", "c", At(-10));
+    for (const char* p : {"C:\\Data\\a.txt", "C:\\Data\\b.txt", "C:\\Data\\c.txt"}) {
+        ASSERT_EQ(retries.AddFile(p), 0u);
+    }
+    machine.FailOperation(os::sim::SimOperation::Read, "C:\\Data\\b.txt", 1117, 1);
+    EXPECT_EQ(Pass(), 1117u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "a"}}));
+    ASSERT_EQ(retries.Count(), 1u);
+    EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\c.txt");
+}
+
+TEST_F(CopierTest, CancellingMidFileKeepsThePreviousCopyAndRetriesTheFile) {
+    Put("C:\\Data\\big.bin", std::string(100000, 'n'), At(-10));
+    os::sim::SimPutOptions old;
+    old.times = os::FileTimes{At(-900), At(-900), At(-900)};
+    ASSERT_EQ(sim().PutFile("F:\\Data\\big.bin", "previous", old), 0u);
+    int writes = 0;
+    files.beforeWrite = [&](const std::string&) {
+        if (++writes == 2) {
+            copier->Cancel();
+        }
+    };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", "previous"}}));
+    ASSERT_EQ(retries.Count(), 1u);
+    EXPECT_EQ(watermark, 0u);
+    files.beforeWrite = nullptr;
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", std::string(100000, 'n')}}));
+}
+
+TEST_F(CopierTest, CancellingTheRetryPassKeepsEveryFileNotCopied) {
+    for (const char* p : {"C:\\Data\\a.txt", "C:\\Data\\b.txt", "C:\\Data\\c.txt"}) {
+        Put(p, "x", At(-10));
+        ASSERT_EQ(retries.AddFile(p), 0u);
+    }
+    files.beforeMove = [&](const std::string&, const std::string&) { copier->Cancel(); };
+    ASSERT_EQ(Pass(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "x"}}));
+    ASSERT_EQ(retries.Count(), 2u);
+    EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\b.txt");
+}
+
+// --- Full disks and files too large ----------------------------------------------------------
+
+class SmallDiskTest : public CopierTest {
+  protected:
+    SmallDiskTest() {
+        os::sim::SimMediumSpec spec;
+        spec.capacityBytes = 1ULL << 20;  // 1 MB, clusters of 4096 bytes
+        disk = machine.files().CreateMedium(spec);
+        machine.files().InsertMedium("F:", disk);
+    }
+};
+
+TEST_F(SmallDiskTest, AFileLargerThanTheDiskIsSkippedAndNotADiskFull) {
+    Put("C:\\Data\\huge.bin", std::string(2 << 20, 'h'), At(-20));
+    Put("C:\\Data\\small.txt", "s", At(-10));
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(owner.tooLarge, (std::vector<std::string>{"C:\\Data\\huge.bin"}));
+    EXPECT_TRUE(owner.diskFull.empty());
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\small.txt", "s"}}));
+    EXPECT_EQ(AttributesOf("C:\\Data\\huge.bin"), kAttributeArchive);  // not backed up
+    EXPECT_EQ(retries.Count(), 0u);
+}
+
+TEST_F(SmallDiskTest, AFileThatFitsAnEmptyDiskButNotThisOneIsADiskFull) {
+    Put("C:\\Data\\a.bin", std::string(600 << 10, 'a'), At(-20));
+    Put("C:\\Data\\b.bin", std::string(600 << 10, 'b'), At(-10));
+    ASSERT_EQ(Backup(), 0u);  // the user gives up: the pass ends without an error
+    ASSERT_EQ(owner.diskFull.size(), 1u);
+    EXPECT_EQ(owner.diskFull[0].needed, 600u << 10);
+    EXPECT_EQ(owner.diskFull[0].destination, "F:");
+    EXPECT_EQ(owner.diskFull[0].firstDate, At(-20));
+    EXPECT_EQ(owner.diskFull[0].lastDate, At(-20));
+    EXPECT_EQ(owner.diskFull[0].bytesWritten, 600u << 10);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.bin", std::string(600 << 10, 'a')}}));
+    EXPECT_EQ(watermark, At(-20));
+}
+
+TEST_F(SmallDiskTest, ANewDiskFromTheOwnerTakesTheRestOfThePass) {
+    Put("C:\\Data\\a.bin", std::string(600 << 10, 'a'), At(-20));
+    Put("C:\\Data\\b.bin", std::string(600 << 10, 'b'), At(-10));
+    std::shared_ptr<os::sim::SimMedium> full;
+    owner.onDiskFull = [&](const RecordingOwner::DiskFull&) {
+        full = sim().EjectMedium("F:");
+        os::sim::SimMediumSpec spec;
+        spec.capacityBytes = 1ULL << 20;
+        sim().InsertMedium("F:", sim().CreateMedium(spec));
+        return 0u;
+    };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\b.bin", std::string(600 << 10, 'b')}}));
+    EXPECT_EQ(copier->DiskStartTime(), At(-10));  // the first file on the new disk
+    os::FileTime stored = 0;
+    ASSERT_EQ(store.ReadDiskStartTime(stored), 0u);
+    EXPECT_EQ(stored, At(-10));
+    EXPECT_EQ(watermark, At(-10));
+}
+
+TEST_F(SmallDiskTest, AnOwnerThatKeepsAnsweringGoOnWithoutANewDiskEndsThePass) {
+    Put("C:\\Data\\a.bin", std::string(600 << 10, 'a'), At(-20));
+    Put("C:\\Data\\b.bin", std::string(600 << 10, 'b'), At(-10));
+    owner.onDiskFull = [](const RecordingOwner::DiskFull&) { return 0u; };  // a prompt is up
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_LE(owner.diskFull.size(), 10u);
+    ASSERT_EQ(retries.Count(), 1u);
+    EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\b.bin");
+}
+
+TEST_F(SmallDiskTest, ACopyThatFitsOnlyInTheOldCopysPlaceReplacesIt) {
+    ASSERT_EQ(sim().PutFile("F:\\Data\\a.bin", std::string(700 << 10, 'o')), 0u);
+    Put("C:\\Data\\a.bin", std::string(800 << 10, 'n'), At(-10));  // free < 800 K <= free + 700 K
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(owner.diskFull.empty());
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.bin", std::string(800 << 10, 'n')}}));
+}
+
+TEST_F(CopierTest, SizesBeyondFourGigabytesAreCountedInFull) {
+    os::sim::SimMediumSpec spec;
+    spec.capacityBytes = 1ULL << 40;  // 1 TB: its 32-bit figures would look nearly full
+    spec.sectorsPerCluster = 64;
+    disk = sim().CreateMedium(spec);
+    sim().InsertMedium("F:", disk);
+    os::sim::SimPutOptions big;
+    big.times = os::FileTimes{At(-10), At(-10), At(-10)};
+    ASSERT_EQ(sim().PutSparseFile("C:\\Data\\video.mkv", 5ULL << 30, big), 0u);
+    ASSERT_EQ(Scan(), 0u);
+    EXPECT_EQ(candidates.Total(), 5ULL << 30);
+    EXPECT_EQ(copier->DiskCapacity("F:\\x"), 1ULL << 40);
+    ASSERT_EQ(Pass(), 0u);
+    EXPECT_TRUE(owner.diskFull.empty());
+    EXPECT_TRUE(owner.tooLarge.empty());
+    EXPECT_EQ(FileSizeOf(files, "F:\\Data\\video.mkv"), 5ULL << 30);
+    EXPECT_EQ(copier->BytesCopied(), 5ULL << 30);
+}
+
+TEST_F(SmallDiskTest, AFiveGigabyteFileIsTooLargeForASmallDisk) {
+    os::sim::SimPutOptions big;
+    big.times = os::FileTimes{At(-10), At(-10), At(-10)};
+    ASSERT_EQ(sim().PutSparseFile("C:\\Data\\video.mkv", (5ULL << 30) + 1000, big), 0u);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(owner.tooLarge.size(), 1u);
+    EXPECT_TRUE(owner.diskFull.empty());
+}
+
+// --- Temporary files -------------------------------------------------------------------------
+
+TEST_F(CopierTest, AStaleTemporaryFileIsRemovedWhenItsFolderIsWrittenNext) {
+    ASSERT_EQ(sim().PutFile("F:\\Data\\~Ferrolin2-0000abcd.partial", "torn"), 0u);
+    ASSERT_EQ(sim().PutFile("F:\\Other\\~Ferrolin2-0000abce.partial", "torn"), 0u);
+    Put("C:\\Data\\a.txt", "a", At(-10));
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(
+        sim(), "F:\\", {{"Data\\a.txt", "a"}, {"Other\\~Ferrolin2-0000abce.partial", "torn"}}));
+}
+
+TEST_F(CopierTest, AUsersFileNamedLikeATemporaryIsBackedUpAndKept) {
+    Put("C:\\Data\\~Ferrolin2-00000001.partial", "mine", At(-20));
+    Put("C:\\Data\\b.txt", "b", At(-10));
+    ASSERT_EQ(Backup(), 0u);
+    Put("C:\\Data\\b.txt", "b2", At(5));
+    ASSERT_EQ(Backup(), 0u);  // writes the folder again
+    EXPECT_TRUE(HoldsExactly(
+        sim(), "F:\\", {{"Data\\~Ferrolin2-00000001.partial", "mine"}, {"Data\\b.txt", "b2"}}));
+    EXPECT_TRUE(IsTemporaryName("~ferrolin2-0000ABCD.PARTIAL"));
+    EXPECT_FALSE(IsTemporaryName("~Ferrolin2-0000abcg.partial"));
+    EXPECT_FALSE(IsTemporaryName("~Ferrolin2-0000abcd.partial.txt"));
+}
+
+// --- What the progress display reads, and the disk start time --------------------------------
+
+TEST_F(CopierTest, PercentDoneFollowsTheBytesOfTheCandidates) {
+    EXPECT_EQ(copier->PercentDone(), 0u);
+    Put("C:\\Data\\a.txt", std::string(300, 'a'), At(-20));
+    Put("C:\\Data\\b.txt", std::string(100, 'b'), At(-10));
+    std::vector<unsigned> seen;
+    files.beforeMove = [&](const std::string&, const std::string&) {
+        seen.push_back(copier->PercentDone());
+    };
+    ASSERT_EQ(Scan(), 0u);
+    Put("C:\\Data\\b.txt", std::string(500, 'b'), At(-10));  // grew after the scan
+    ASSERT_EQ(Pass(), 0u);
+    EXPECT_EQ(seen, (std::vector<unsigned>{75, 200}));
+    EXPECT_EQ(copier->PercentDone(), 99u);  // bytes copied, the candidates are done
+    EXPECT_EQ(copier->CurrentSource(), "C:\\Data\\b.txt");
+    EXPECT_EQ(copier->CurrentDestination(), "F:\\Data\\b.txt");
+}
+
+TEST_F(CopierTest, TheDiskStartTimeIsKeptInTheRegistry) {
+    ASSERT_EQ(store.WriteDiskStartTime(At(-500)), 0u);
+    FileCopier again(files, owner, store, 0);
+    EXPECT_EQ(again.DiskStartTime(), At(-500));
+    Put("C:\\Data\\a.txt", "a", At(-10));
+    ASSERT_EQ(Scan(), 0u);
+    ASSERT_EQ(again.CopyPass(candidates, "F:", retries, watermark), 0u);
+    EXPECT_EQ(again.DiskStartTime(), At(-500));  // set by an earlier copy to this disk
+
+    ASSERT_EQ(store.WriteDiskStartTime(0), 0u);
+    FileCopier fresh(files, owner, store, 0);
+    Put("C:\\Data\\b.txt", "b", At(-5));
+    ASSERT_EQ(Scan(), 0u);
+    ASSERT_EQ(fresh.CopyPass(candidates, "F:", retries, watermark), 0u);
+    EXPECT_EQ(fresh.DiskStartTime(), At(-5));
+    os::FileTime stored = 0;
+    ASSERT_EQ(store.ReadDiskStartTime(stored), 0u);
+    EXPECT_EQ(stored, At(-5));
+}
+
+TEST_F(CopierTest, AnEmptyDestinationTouchesNothing) {
+    Put("C:\\Data\\a.txt", "a", At(-10));
+    ASSERT_EQ(Scan(), 0u);
+    ASSERT_EQ(copier->CopyPass(candidates, "", retries, watermark), 0u);
+    EXPECT_EQ(candidates.Count(), 1u);
+    EXPECT_TRUE(FilesUnder(sim(), "F:\\").empty());
+}
+
+}  // namespace
+}  // namespace engine::testing
