@@ -29,12 +29,11 @@ TEST_F(ProgressDialog, ClosesWithOneWhenTheCopyReachesOneHundred) {
     state.percent = 100;
     DialogProgressView view;
     bool playing = false;
-    const int result =
-        test::DriveModal([&] { return view.RunProgressDialog(state, clock); },
-                         [&](HWND window) {
-                             playing = DialogOf(window).animationPlaying();
-                             DialogOf(window).Tick();
-                         });
+    const int result = test::DriveModal([&] { return view.RunProgressDialog(state, clock); },
+                                        [&](HWND window) {
+                                            playing = DialogOf(window).animationPlaying();
+                                            DialogOf(window).Tick();
+                                        });
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(playing);
     EXPECT_FALSE(state.cancelled);
