@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "os/errors.h"
 #include "os/text.h"
 #include "tests/engine/copier_fixture.h"
@@ -388,6 +391,35 @@ TEST_F(CopierTest, PercentDoneFollowsTheBytesOfTheCandidates) {
     EXPECT_EQ(copier->PercentDone(), 99u);  // bytes copied, the candidates are done
     EXPECT_EQ(copier->CurrentSource(), "C:\\Data\\b.txt");
     EXPECT_EQ(copier->CurrentDestination(), "F:\\Data\\b.txt");
+}
+
+TEST_F(CopierTest, AnotherThreadReadsTheProgressAndCancelsWhileThePassRuns) {
+    for (int i = 0; i < 40; ++i) {
+        Put("C:\\Data\\f" + std::to_string(i) + ".bin", std::string(40000, 'x'), At(i));
+    }
+    ASSERT_EQ(Scan(), 0u);
+    std::atomic<bool> done{false};
+    std::thread poll([&] {
+        unsigned last = 0;
+        while (!done) {
+            const unsigned percent = copier->PercentDone();
+            EXPECT_GE(percent, last);  // never runs back within a pass
+            last = percent;
+            const std::string source = copier->CurrentSource();
+            EXPECT_TRUE(source.empty() || source.rfind("C:\\Data\\f", 0) == 0) << source;
+            if (percent >= 50) {
+                copier->Cancel();
+            }
+            std::this_thread::yield();
+        }
+    });
+    ASSERT_EQ(Pass(), 0u);
+    done = true;
+    poll.join();
+    // Whatever was copied is complete; the rest is still due.
+    for (const auto& [path, contents] : FilesUnder(sim(), "F:\\")) {
+        EXPECT_EQ(contents, std::string(40000, 'x')) << path;
+    }
 }
 
 TEST_F(CopierTest, TheDiskStartTimeIsKeptInTheRegistry) {
