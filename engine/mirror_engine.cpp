@@ -1,0 +1,278 @@
+#include "engine/mirror_engine.h"
+
+#include <algorithm>
+
+#include "engine/retry_log.h"
+#include "os/errors.h"
+
+namespace engine {
+
+namespace {
+
+constexpr uint32_t kSettlingWaitMs = 5000;
+constexpr int kSettlingWaits = 30;
+constexpr uint32_t kEveryChangeWaitMs =
+    300000;  // with the change watcher: a pass every 5 minutes anyway
+constexpr uint32_t kLongestWaitPiece = 0x7FFFFFFF;
+constexpr uint32_t kStopWaitMs = 2000;
+
+// The worker whose pass runs on this thread; null on other threads (RunPassForFolders runs on the
+// user-interface thread while the worker is stopped).
+thread_local const std::atomic<bool>* currentStopFlag = nullptr;
+
+}  // namespace
+
+CKRVMirrorEngine::CKRVMirrorEngine(const EngineServices& services)
+    : machine_(services.machine),
+      shared_(services.shared),
+      mainWindow_(services.mainWindow),
+      drives_(services.drives),
+      progressView_(services.progressView),
+      wizardFinish_(services.wizardFinish),
+      retryLogPath_(services.retryLogPath.empty() ? RetryLogPath(services.machine.system)
+                                                  : services.retryLogPath),
+      store_(services.machine.registry, services.productKey),
+      prompts_(services.prompts, store_, services.shared, services.machine.clock,
+               services.machine.system),
+      wake_(services.machine.clock.CreateEvent(true, false)),
+      workerGate_(services.machine.clock.CreateMutex()),
+      retryList_(services.machine.files),
+      candidates_(services.machine.files),
+      scanner_(services.machine.files),
+      copier_(services.machine.files, *this, store_, 0),
+      watcher_(services.machine.files, services.machine.clock),
+      scheduler_(services.machine.clock, store_) {
+    LoadRetryLog(machine_.files, retryLogPath_, retryList_);
+    LoadSettings();
+}
+
+CKRVMirrorEngine::~CKRVMirrorEngine() {
+    Stop();
+    {
+        // Every thread of the engine ends before its members go: a worker still inside a
+        // prompt is waited for here.
+        std::lock_guard lock(threadsMutex_);
+        worker_.reset();
+        retired_.clear();
+    }
+    FinishProgress();
+    SaveRetryLog(machine_.files, retryLogPath_, retryList_);
+}
+
+// Reads, in this order: last-sync time, sources, exclusions, destination, revisions, warnings,
+// show progress, schedule type; then the wait interval of the schedule. A value that cannot be
+// read keeps what the snapshot had, by the store's rules (lists and the schedule type read as
+// empty and 0).
+void CKRVMirrorEngine::LoadSettings() {
+    Snapshot next = snapshot();
+    store_.ReadStartTime(next.lastSync);
+    store_.ReadSourceList(next.sources);
+    store_.ReadFilterList(next.exclusions);
+    store_.ReadDestination(next.destination);
+    store_.ReadRevisions(next.revisions);
+    store_.ReadWarningStatus(next.warnings);
+    store_.ReadProgressStatus(next.showProgress);
+    store_.ReadSchedulerValue(settings::names::kSchedulerType, next.scheduleType);
+    if (next.scheduleType == settings::kScheduleOnEveryChange) {
+        next.waitIntervalMs = kEveryChangeWaitMs;
+    } else if (next.scheduleType == settings::kScheduleEveryInterval) {
+        uint32_t minutes = 0;
+        if (store_.ReadIntervalMinutes(minutes) == os::kErrorSuccess) {
+            next.waitIntervalMs = static_cast<uint64_t>(minutes) * 60000;
+        }
+    } else {
+        next.waitIntervalMs = kWaitForever;
+    }
+    std::lock_guard lock(snapshotMutex_);
+    snapshot_ = std::move(next);
+}
+
+CKRVMirrorEngine::Snapshot CKRVMirrorEngine::snapshot() const {
+    std::lock_guard lock(snapshotMutex_);
+    return snapshot_;
+}
+
+bool CKRVMirrorEngine::IsWorkerRunning() const {
+    std::lock_guard lock(threadsMutex_);
+    return worker_ && !worker_->WaitForExit(0);
+}
+
+uint32_t CKRVMirrorEngine::Start() {
+    std::lock_guard lock(threadsMutex_);
+    if (worker_ && !worker_->WaitForExit(0)) {
+        return os::kErrorSuccess;  // one worker at a time
+    }
+    worker_.reset();
+    std::erase_if(retired_, [](const std::unique_ptr<os::Thread>& t) { return t->WaitForExit(0); });
+    auto control = std::make_shared<WorkerControl>();
+    const uint32_t error =
+        machine_.clock.StartThread([this, control] { Worker(control); }, worker_);
+    if (error == os::kErrorSuccess) {
+        control_ = control;
+    }
+    return error;
+}
+
+void CKRVMirrorEngine::Stop() {
+    copier_.Cancel();
+    scanner_.Cancel();
+    scheduler_.Stop();
+    std::lock_guard lock(threadsMutex_);
+    if (control_) {
+        control_->stop = true;
+    }
+    watcher_.Stop();
+    wake_->Set();
+    if (worker_) {
+        if (worker_->WaitForExit(kStopWaitMs)) {
+            worker_.reset();
+        } else {
+            retired_.push_back(std::move(worker_));  // it ends by itself after its prompt
+        }
+    }
+}
+
+void CKRVMirrorEngine::Wake() {
+    wake_->Set();
+}
+
+bool CKRVMirrorEngine::StopRequested() const {
+    return currentStopFlag != nullptr && *currentStopFlag;
+}
+
+bool CKRVMirrorEngine::CanWaitForPromptGuard() const {
+    return currentStopFlag != nullptr;
+}
+
+uint32_t CKRVMirrorEngine::Pass(bool showProgress) {
+    return passOverride_ ? passOverride_(showProgress) : RunPass(showProgress);
+}
+
+os::WaitStatus CKRVMirrorEngine::WaitForWake(uint64_t intervalMs, const WorkerControl& control) {
+    if (intervalMs == kWaitForever) {
+        return machine_.clock.Wait(*wake_, os::kInfinite).status;
+    }
+    // An interval of days is longer than one 32-bit wait: wait in pieces.
+    uint64_t left = intervalMs;
+    for (;;) {
+        const auto piece = static_cast<uint32_t>(std::min<uint64_t>(left, kLongestWaitPiece));
+        const os::WaitStatus status = machine_.clock.Wait(*wake_, piece).status;
+        if (status != os::WaitStatus::TimedOut) {
+            return status;
+        }
+        left -= piece;
+        if (left == 0 || control.stop) {
+            return os::WaitStatus::TimedOut;
+        }
+    }
+}
+
+void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
+    std::lock_guard gate(*workerGate_);
+    currentStopFlag = &control->stop;
+    uint32_t result = os::kErrorSuccess;
+    LoadSettings();
+    Snapshot settings = snapshot();
+    if (settings.destination.empty()) {
+        result = os::kErrorBadPathname;
+    } else {
+        if (settings.lastSync == 0) {
+            retryList_.Clear();  // everything is copied anyway
+        }
+        if ((fullCopyPending_ || settings.lastSync == 0) && !control->stop) {
+            mainWindow_.PostAnimateStart();
+            result = Pass(true);
+            mainWindow_.PostAnimateStop();
+            fullCopyPending_ = false;
+            LoadSettings();
+            settings = snapshot();
+        }
+        wake_->Reset();
+        if (settings.scheduleType == settings::kScheduleOnEveryChange && !control->stop) {
+            watcher_.Start(*wake_, settings.sources);
+        } else if (settings.scheduleType == settings::kScheduleDaysOfWeek) {
+            scheduler_.Start(*wake_);
+        }
+        while (!control->stop && !shared_.shutdownCopyPending) {
+            const os::WaitStatus woke = WaitForWake(snapshot().waitIntervalMs, *control);
+            if (control->stop || woke == os::WaitStatus::Failed) {
+                break;
+            }
+            mainWindow_.PostAnimateStart();
+            if (woke == os::WaitStatus::Signalled) {
+                // Let a burst of changes settle: wait until 5 seconds pass without a new
+                // signal, but at most 30 times.
+                for (int i = 0;
+                     i < kSettlingWaits && !control->stop && !shared_.shutdownCopyPending; ++i) {
+                    wake_->Reset();
+                    if (machine_.clock.Wait(*wake_, kSettlingWaitMs).status !=
+                        os::WaitStatus::Signalled) {
+                        break;
+                    }
+                }
+            }
+            wake_->Reset();
+            result = control->stop ? os::kErrorSuccess : Pass(snapshot().showProgress == 1);
+            mainWindow_.PostAnimateStop();
+            if (result != os::kErrorSuccess) {
+                break;  // no further passes until the engine is started again
+            }
+        }
+    }
+    if (shared_.shutdownCopyPending) {
+        EndSession();
+    }
+    lastWorkerResult_ = result;
+    currentStopFlag = nullptr;
+}
+
+// The session-end copy is done: shut Windows down, whatever kind of session end it had started.
+void CKRVMirrorEngine::EndSession() {
+    machine_.system.ShutDown();
+}
+
+uint32_t CKRVMirrorEngine::StartProgress() {
+    FinishProgress();
+    shared_.progress.cancelled = false;
+    uint32_t error = machine_.clock.StartThread(
+        [this] {
+            progressView_.RunProgressDialog(shared_.progress, machine_.clock);
+            if (shared_.progress.cancelled) {
+                copier_.Cancel();
+            }
+        },
+        progressDialogThread_);
+    if (error == os::kErrorSuccess) {
+        error = machine_.clock.StartThread([this] { ProgressPoll(); }, progressPollThread_);
+    }
+    return error;
+}
+
+// Once a second: the copier's percentage and its current names, for the dialog to show.
+void CKRVMirrorEngine::ProgressPoll() {
+    ProgressState& progress = shared_.progress;
+    if (progress.cancelled) {
+        return;
+    }
+    progress.percent = std::min(copier_.PercentDone(), 99u);
+    while (progress.percent < 100) {
+        machine_.clock.Sleep(1000);
+        if (progress.cancelled || progress.percent >= 100) {
+            break;
+        }
+        // Only the pass says 100, which closes the dialog: files that grew since the scan can
+        // take the copier past 100 % while it still copies.
+        progress.percent = std::min(copier_.PercentDone(), 99u);
+        progress.SetNames(copier_.CurrentSource(), copier_.CurrentDestination());
+        if (progress.cancelled) {
+            break;
+        }
+    }
+}
+
+void CKRVMirrorEngine::FinishProgress() {
+    progressDialogThread_.reset();  // joins: the dialog closes when it sees 100 or is cancelled
+    progressPollThread_.reset();
+}
+
+}  // namespace engine

@@ -1,0 +1,205 @@
+#pragma once
+// The one engine object of the program: a snapshot of the settings, the collaborators that find
+// and copy files, the wake event, the worker thread that runs sync passes, and the retry list
+// that survives restarts in the ".Log" file.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "drivekit/drive.h"
+#include "engine/change_watcher.h"
+#include "engine/copier_owner.h"
+#include "engine/engine_prompts.h"
+#include "engine/file_copier.h"
+#include "engine/file_list.h"
+#include "engine/folder_scanner.h"
+#include "engine/main_window_link.h"
+#include "engine/progress.h"
+#include "engine/prompt_view.h"
+#include "engine/secret_text.h"
+#include "engine/shared_drives.h"
+#include "engine/shared_state.h"
+#include "os/machine.h"
+#include "settings/scheduler.h"
+#include "settings/settings_store.h"
+
+namespace engine {
+
+class WizardFinishView;
+
+// What the engine is given of the program around it.
+struct EngineServices {
+    os::Machine& machine;
+    SharedState& shared;
+    SharedDrives& drives;
+    MainWindowLink& mainWindow;
+    PromptView& prompts;
+    ProgressView& progressView;
+    // The wizard's finish page after the first pass; may be null.
+    WizardFinishView* wizardFinish = nullptr;
+    // The program's registry key under HKEY_CURRENT_USER (tests give their own).
+    std::string productKey = settings::kProductKey;
+    // Where the retry list lives between runs; empty for the user's own folder.
+    std::string retryLogPath;
+};
+
+// The wizard's finish page (dialog 207): true when the user chose to open the settings.
+class WizardFinishView {
+  public:
+    virtual ~WizardFinishView() = default;
+    virtual bool ShowFinishPage() = 0;
+};
+
+inline constexpr uint64_t kWaitForever = UINT64_MAX;
+
+class CKRVMirrorEngine final : public CopierOwner {
+  public:
+    explicit CKRVMirrorEngine(const EngineServices& services);
+    // Stops the worker, waits for every thread of the engine and saves the retry list.
+    ~CKRVMirrorEngine() override;
+    CKRVMirrorEngine(const CKRVMirrorEngine&) = delete;
+    CKRVMirrorEngine& operator=(const CKRVMirrorEngine&) = delete;
+
+    // Reloads the settings snapshot.
+    void LoadSettings();
+    // Starts the worker; 0, or the system error when the thread cannot be made. A worker that
+    // still runs is left running.
+    uint32_t Start();
+    // Stops the worker, waiting about two seconds for it. A worker still inside a prompt then
+    // ends on its own once the prompt closes, and no worker started later runs a pass before it
+    // has ended.
+    void Stop();
+    // Signals the wake event: a pass follows (after the settling waits).
+    void Wake();
+    // The settings sheet asks for a complete copy when the worker next starts.
+    void RequestFullCopy() { fullCopyPending_ = true; }
+
+    // One sync pass over the stored source folders.
+    uint32_t RunPass(bool showProgress);
+    // A complete copy of the given folders (scanned from time zero); stores no last-sync time.
+    uint32_t RunPassForFolders(const std::vector<std::string>& folders, bool showProgress);
+
+    // CopierOwner.
+    uint32_t DiskFullHandler(const os::FileTime& firstDate, const os::FileTime& lastDate,
+                             uint64_t needed, const std::string& destination,
+                             uint64_t bytesWritten) override;
+    void FileTooLarge(const std::string& path) override;
+    void FileError(const std::string& path, uint32_t code) override;
+    void LongFileName(const std::string& revisionName) override;
+
+    // The settings the worker works from.
+    struct Snapshot {
+        os::FileTime lastSync = 0;
+        uint32_t revisions = 0;
+        uint64_t waitIntervalMs = kWaitForever;
+        uint32_t warnings = 0;
+        uint32_t showProgress = 0;
+        uint32_t scheduleType = 0;
+        std::vector<std::string> exclusions;
+        std::vector<std::string> sources;
+        std::string destination;
+    };
+    Snapshot snapshot() const;
+    FileList& retryList() { return retryList_; }
+    const settings::CKRVSettingsStore& store() const { return store_; }
+    bool IsWorkerRunning() const;
+    // The result the last worker ended with (161 for an empty destination, a pass's error...).
+    uint32_t lastWorkerResult() const { return lastWorkerResult_; }
+
+    // How long the system is given to write its cache to a full disk before it is ejected: by
+    // the machine's memory, the bytes written in the pass and the drive's bus.
+    static uint32_t FlushWaitMs(uint64_t physicalMemory, uint64_t bytesWritten,
+                                uint32_t adapterType);
+
+    // Tests of the worker give it a pass of their own.
+    using PassFunction = std::function<uint32_t(bool showProgress)>;
+    void ReplacePassForTesting(PassFunction pass) { passOverride_ = std::move(pass); }
+
+  private:
+    struct WorkerControl {
+        std::atomic<bool> stop{false};
+    };
+
+    void Worker(const std::shared_ptr<WorkerControl>& control);
+    uint32_t Pass(bool showProgress);
+    uint32_t RunPassOver(const std::vector<std::string>& folders, os::FileTime since,
+                         bool showProgress, bool storeTime);
+    // 1 when the backup disk is in its drive and writable, else 0; may rebind "Destination",
+    // adopt a disk as "DiskID" and raise the disk prompts.
+    int LocateBackupDisk();
+    // The disk in the drive is the backup disk: make it writable for the pass when it is
+    // protected. 1 when it can be written.
+    int AcceptBackupDisk(drvKit::Drive& drive, const std::string& identifier);
+    void CheckDiskFilling();
+    void FinishPass();
+    // Puts back the protection lifted for the pass, when one was.
+    void RestoreProtection(drvKit::Drive& drive, uint32_t settleMs);
+    // A new disk after a swap: 0 when it can be written (its protection lifted if need be), 995
+    // when not.
+    uint32_t MakeNewDiskWritable();
+    // The destination's drive, from the first letter of the destination.
+    drvKit::Drive DestinationDrive() const;
+    // True when the destination's root cannot be reached (the disk left its drive).
+    bool DestinationLost() const;
+    // Waits for the wake event for an interval of any length, in pieces that fit a 32-bit wait.
+    os::WaitStatus WaitForWake(uint64_t intervalMs, const WorkerControl& control);
+    bool StopRequested() const;
+    // True on the worker's thread, whose waits end when the engine stops.
+    bool CanWaitForPromptGuard() const;
+    void EndSession();
+
+    // The progress dialog and its poll thread, around a copy pass.
+    uint32_t StartProgress();
+    void FinishProgress();
+    void ProgressPoll();
+
+    os::Machine& machine_;
+    SharedState& shared_;
+    MainWindowLink& mainWindow_;
+    SharedDrives& drives_;
+    ProgressView& progressView_;
+    WizardFinishView* wizardFinish_;
+    const std::string retryLogPath_;
+    settings::CKRVSettingsStore store_;
+    EnginePrompts prompts_;
+
+    std::atomic<bool> fullCopyPending_{false};
+    std::unique_ptr<os::Event> wake_;
+    // Held by a worker for its whole life: a new worker waits here until an old one has ended.
+    std::unique_ptr<os::Mutex> workerGate_;
+    mutable std::mutex threadsMutex_;  // guards worker_, retired_ and control_
+    std::unique_ptr<os::Thread> worker_;
+    std::vector<std::unique_ptr<os::Thread>> retired_;
+    std::shared_ptr<WorkerControl> control_;
+    std::atomic<uint32_t> lastWorkerResult_{0};
+
+    mutable std::mutex snapshotMutex_;
+    Snapshot snapshot_;
+
+    FileList retryList_;
+    FileList candidates_;
+    FolderScanner scanner_;
+    FileCopier copier_;
+    ChangeWatcher watcher_;
+    settings::CKRVScheduler scheduler_;
+
+    std::unique_ptr<os::Thread> progressDialogThread_;
+    std::unique_ptr<os::Thread> progressPollThread_;
+
+    // The disk left its drive during this pass: the pass ends, with one prompt at most.
+    std::atomic<bool> destinationLost_{false};
+
+    // The disk's protection, lifted for a pass and put back after it.
+    bool tempUnprotected_ = false;
+    int savedProtectState_ = 7;
+    SecretText diskPassword_;
+
+    PassFunction passOverride_;
+};
+
+}  // namespace engine

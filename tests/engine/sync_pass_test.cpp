@@ -1,0 +1,417 @@
+// Whole sync passes over the simulated machine with a scripted user: finding the backup disk
+// (adopting, following, refusing), its protection, the filling warning, the full-disk swap and a
+// disk that leaves its drive in the middle of a pass.
+
+#include "os/errors.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace engine::testing {
+namespace {
+
+using drvKit::sim::SimRequestKind;
+
+constexpr char kDocs[] = "C:\\Users\\User\\Documents";
+
+class SyncPassTest : public EngineFixture {
+  protected:
+    void SetUp() override {
+        Configure();
+        Put(std::string(kDocs) + "\\letter.doc", "Dear all");
+        Put(std::string(kDocs) + "\\Photos\\cat.jpg", std::string(5000, 'c'));
+        Put(std::string(kDocs) + "\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82.txt",
+            "report");  // Отчёт.txt
+    }
+    void KnownDisk(int number) { store().WriteDiskId(Identifier(number)); }
+    std::map<std::string, std::string> Backed(const std::string& drive = "F:") {
+        return DiskFiles(drive + "\\Users\\User\\Documents");
+    }
+    std::map<std::string, std::string> Sources() { return DiskFiles(kDocs); }
+    std::string StoredDiskId() {
+        std::string id;
+        store().ReadDiskId(id);
+        return id;
+    }
+    std::string StoredDestination() {
+        std::string destination;
+        store().ReadDestination(destination);
+        return destination;
+    }
+    int Requests(SimRequestKind kind) {
+        int count = 0;
+        for (const auto& r : drives->Requests()) {
+            count += r.kind == kind ? 1 : 0;
+        }
+        return count;
+    }
+};
+
+TEST_F(SyncPassTest, TheFirstBackupAdoptsTheDiskAndCopiesEverything) {
+    user.insertDisk = {true};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"136"}));
+    EXPECT_EQ(user.insertDiskIcon, 121);  // the drive's sub-family 7
+    EXPECT_EQ(user.insertDiskLabel, "BACKUP1 (F:)");
+    EXPECT_EQ(StoredDiskId(), Identifier(1));
+    EXPECT_EQ(Backed(), Sources());
+    // The last-sync time moved to the newest file time copied.
+    os::FileTime stored = 0;
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
+    os::FileTime newest = 0;
+    for (const auto& e : sim.files().ListTree(kDocs)) {
+        newest = std::max({newest, e.times.creation, e.times.lastWrite});
+    }
+    EXPECT_EQ(stored, newest);
+    EXPECT_EQ(engine->snapshot().lastSync, newest);
+    // The medium was locked in the drive for the copy and released after it.
+    EXPECT_EQ(Requests(SimRequestKind::Lock), 1);
+    EXPECT_EQ(Requests(SimRequestKind::Release), 1);
+}
+
+TEST_F(SyncPassTest, RemindMeLaterCopiesNothingAndAsksOnce) {
+    user.insertDisk = {false};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("136"), 1);
+    EXPECT_TRUE(Backed().empty());
+    EXPECT_EQ(StoredDiskId(), "0");
+    os::FileTime stored = 1;
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
+    EXPECT_EQ(stored, 0u);  // the same files are due next time
+}
+
+TEST_F(SyncPassTest, TheDiskIsFollowedToAnotherDriveLetterWithoutAPrompt) {
+    KnownDisk(1);
+    drvKit::sim::SimDriveSpec spec;
+    drives->AddDrive('G', spec);
+    drives->InsertDisk('G', drives->RemoveDisk('F'));
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(user.shown.empty());
+    EXPECT_EQ(StoredDestination(), "G:\\");
+    EXPECT_EQ(Backed("G:"), Sources());
+}
+
+TEST_F(SyncPassTest, AWrongDiskIsNeverWrittenUnlessTheUserAdoptsIt) {
+    KnownDisk(1);
+    drives->InsertDisk('F', NewDisk(2));
+    store().WriteNotCurrentStatus(0);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(user.shown.empty());  // "NotCurrent Status" 0: no prompt and no copy
+    EXPECT_TRUE(Backed().empty());
+
+    store().WriteNotCurrentStatus(1);
+    user.wrongDisk = {{true, WrongDiskOption::MakeCurrentDisk}};
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"115"}));
+    EXPECT_EQ(StoredDiskId(), Identifier(2));
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(SyncPassTest, InsertingTheRightDiskAtTheWrongDiskPromptContinuesOnIt) {
+    KnownDisk(1);
+    auto mine = drives->RemoveDisk('F');
+    drives->InsertDisk('F', NewDisk(2));
+    user.wrongDisk = {{true, WrongDiskOption::InsertMyDisk}};
+    user.beforeAnswer = [&](const std::string& prompt) {
+        if (prompt == "115") {
+            drives->InsertDisk('F', mine);
+        }
+    };
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("115"), 1);
+    EXPECT_EQ(StoredDiskId(), Identifier(1));
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(SyncPassTest, TheWrongDiskPromptsOtherAnswersGiveUpThePass) {
+    KnownDisk(1);
+    drives->InsertDisk('F', NewDisk(2));
+    user.wrongDisk = {{false, WrongDiskOption::InsertMyDisk},
+                      {true, WrongDiskOption::DoNotWarnAgain},
+                      {true, WrongDiskOption::Disable}};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);  // Cancel
+    EXPECT_EQ(mainWindow.Count("close"), 0);
+    ASSERT_EQ(engine->RunPass(false), 0u);  // "Do not warn me again" turns off the warnings
+    uint32_t warnings = 1;
+    store().ReadWarningStatus(warnings);
+    EXPECT_EQ(warnings, 0u);
+    uint32_t notCurrent = 0;
+    store().ReadNotCurrentStatus(notCurrent);
+    EXPECT_EQ(notCurrent, 1u);
+    store().WriteWarningStatus(1);
+    ASSERT_EQ(engine->RunPass(false), 0u);  // "Disable" closes the program
+    EXPECT_EQ(mainWindow.Count("close"), 1);
+    EXPECT_EQ(user.Count("115"), 3);
+    EXPECT_TRUE(Backed().empty());
+    EXPECT_EQ(StoredDiskId(), Identifier(1));
+}
+
+TEST_F(SyncPassTest, WithWarningsOffOnlyTheKnownDiskIsWrittenAndNothingIsAsked) {
+    KnownDisk(1);
+    store().WriteWarningStatus(0);
+    drives->RemoveDisk('F');
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(user.shown.empty());
+    drives->InsertDisk('F', NewDisk(1));
+    // A new medium with the same number is the same disk to the program.
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(SyncPassTest, NoDiskInTheDriveAsksForItAndDisableClosesTheProgram) {
+    KnownDisk(1);
+    auto mine = drives->RemoveDisk('F');
+    NoDiskChoice insert{NoDiskButton::Ok, NoDiskOption::InsertMyDisk};
+    NoDiskChoice disable{NoDiskButton::Ok, NoDiskOption::Disable};
+    NoDiskChoice later{NoDiskButton::RemindMeLater, NoDiskOption::InsertMyDisk};
+    NoDiskChoice never{NoDiskButton::DontRemindMe, NoDiskOption::InsertMyDisk};
+    user.noDisk = {later, never, disable, insert};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    uint32_t warnings = 0;
+    store().ReadWarningStatus(warnings);
+    EXPECT_EQ(warnings, 1u);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    store().ReadWarningStatus(warnings);
+    EXPECT_EQ(warnings, 0u);
+    store().WriteWarningStatus(1);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(mainWindow.Count("close"), 1);
+    EXPECT_TRUE(Backed().empty());
+    user.beforeAnswer = [&](const std::string&) { drives->InsertDisk('F', mine); };
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("160"), 4);
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(SyncPassTest, ADiskProtectedWithoutPasswordIsWrittenAfterOkAndProtectedAgain) {
+    drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
+    KnownDisk(1);
+    user.protectedDisk = {false, true};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(Backed().empty());
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("204"), 2);
+    EXPECT_EQ(Backed(), Sources());
+    EXPECT_EQ(drives->ProtectionOf(*drives->DiskIn('F')), drvKit::kProtectWrite);
+    std::vector<drvKit::sim::SimRequest> protects;
+    for (const auto& r : drives->Requests()) {
+        if (r.kind == SimRequestKind::SetProtect) {
+            protects.push_back(r);
+        }
+    }
+    ASSERT_EQ(protects.size(), 2u);
+    EXPECT_EQ(protects[0].state, drvKit::kProtectNone);
+    EXPECT_EQ(protects[1].state, drvKit::kProtectWrite);
+}
+
+TEST_F(SyncPassTest, APasswordProtectedDiskNeedsTheRightPassword) {
+    for (drvKit::EProtectState state :
+         {drvKit::kProtectWritePassword, drvKit::kProtectReadWritePassword}) {
+        drives->InsertDisk('F', NewDisk(1, 64ULL << 20, state, "s3cret"));
+        KnownDisk(1);
+        store().WriteStartTime(0);
+        user.shown.clear();
+        user.passwords = {std::string("wrong"), std::nullopt};
+        MakeEngine();
+        ASSERT_EQ(engine->RunPass(false), 0u);
+        EXPECT_EQ(user.Count("203"), 2);  // asked again after the wrong one, then cancelled
+        EXPECT_TRUE(Backed().empty());
+        user.passwords = {std::string("s3cret")};
+        ASSERT_EQ(engine->RunPass(false), 0u);
+        EXPECT_EQ(Backed(), Sources());
+        auto disk = drives->DiskIn('F');
+        EXPECT_EQ(drives->ProtectionOf(*disk), state);  // the same state and password as before
+        EXPECT_EQ(drives->PasswordOf(*disk), "s3cret");
+        engine.reset();
+    }
+}
+
+TEST_F(SyncPassTest, TheFillingWarningComesAtSeventyFivePercentOnce) {
+    // 4 MiB disks of 4 KiB clusters: 758 clusters used are 74 %, 768 are 75 %.
+    for (auto [clusters, warned] : {std::pair{758, 0}, std::pair{768, 1}}) {
+        engine.reset();
+        user.shown.clear();
+        drives->InsertDisk('F', NewDisk(1, 4ULL << 20));
+        KnownDisk(1);
+        sim.files().PutFile(
+            "F:\\filler.bin",
+            std::string(static_cast<size_t>(clusters) * 4096 - 3 * 4096 - 4096, 'f'));
+        store().WriteStartTime(0);
+        user.notices = {{true, false}};
+        MakeEngine();
+        ASSERT_EQ(engine->RunPass(false), 0u);
+        EXPECT_EQ(user.Count("202"), warned) << clusters << " clusters";
+        user.notices.clear();
+    }
+}
+
+TEST_F(SyncPassTest, TheFillingRuleTakesACdThatReportsNoCapacityAsHolding540Megabytes) {
+    // The rule as the pass applies it, on the figures a drive reports.
+    drvKit::sim::SimDriveSpec cd;
+    cd.family = drvKit::kFamilyCD;
+    cd.subFamily = drvKit::kSubFamilyOptical;
+    drives->AddDrive('R', cd);
+    drvKit::sim::SimDiskSpec spec;
+    spec.serialNumber = 77;
+    spec.sizesUnavailable = true;
+    drives->InsertDisk('R', drives->CreateDisk(spec));
+    store().WriteDestination("R:\\");
+    KnownDisk(77);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("202"), 0);  // it reports no used space either
+}
+
+TEST_F(SyncPassTest, AFullDiskIsSwappedUntilOneWithRoomIsInTheDrive) {
+    // Three files of 300 KB on disks of 512 KB: the first fits, the next one does not.
+    for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
+        Put(std::string(kDocs) + "\\big\\" + name, std::string(300 * 1024, name[0]));
+        sim.clock().Sleep(1000);
+    }
+    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    drives->InsertDisk('F', NewDisk(1, 512 * 1024));
+    KnownDisk(1);
+    auto tooSmall = NewDisk(2, 256 * 1024);
+    auto large = NewDisk(3, 8ULL << 20);
+    user.diskFull = {{true, false}, {true, false}};
+    int swaps = 0;
+    user.beforeAnswer = [&](const std::string& prompt) {
+        if (prompt == "104") {
+            drives->InsertDisk('F', ++swaps == 1 ? tooSmall : large);
+        }
+    };
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("104"), 2);  // again for the disk that is too small
+    EXPECT_EQ(StoredDiskId(), Identifier(3));
+    drives->InsertDisk('F', nullptr);
+    drives->InsertDisk('F', large);
+    const auto onLarge = DiskFiles("F:\\Users\\User\\Documents\\big");
+    EXPECT_EQ(onLarge.size(), 2u);
+    EXPECT_EQ(onLarge.count("b.bin") + onLarge.count("c.bin"), 2u);
+    // The full disk was let go and ejected before the prompt.
+    EXPECT_GE(Requests(SimRequestKind::Eject), 1);
+    // The dates of the full disk: its first file and the newest copied, both a.bin's day.
+    ASSERT_GE(user.diskFullDates.size(), 2u);
+    EXPECT_EQ(user.diskFullDates[0].day, user.diskFullDates[1].day);
+    // The disk start time starts again on the new disk: b.bin's time.
+    engine.reset();
+    os::FileTime diskStart = 0;
+    ASSERT_EQ(store().ReadDiskStartTime(diskStart), 0u);
+    os::FileTime bTime = 0;
+    for (const auto& e : sim.files().ListTree(std::string(kDocs) + "\\big")) {
+        if (e.relativePath == "b.bin") {
+            bTime = std::max(e.times.creation, e.times.lastWrite);
+        }
+    }
+    EXPECT_EQ(diskStart, bTime);
+}
+
+TEST_F(SyncPassTest, CancellingTheSwapKeepsTheRestDue) {
+    for (const char* name : {"a.bin", "b.bin"}) {
+        Put(std::string(kDocs) + "\\big\\" + name, std::string(300 * 1024, name[0]));
+        sim.clock().Sleep(1000);
+    }
+    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    drives->InsertDisk('F', NewDisk(1, 512 * 1024));
+    KnownDisk(1);
+    user.diskFull = {{false, false}};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("104"), 1);
+    // b.bin is newer than the new last-sync time: the next pass finds it again.
+    os::FileTime stored = 0;
+    store().ReadStartTime(stored);
+    for (const auto& e : sim.files().ListTree(std::string(kDocs) + "\\big")) {
+        if (e.relativePath == "b.bin") {
+            EXPECT_GT(std::max(e.times.creation, e.times.lastWrite), stored);
+        }
+    }
+}
+
+TEST_F(SyncPassTest, AZeroFirstDateShowsToday) {
+    user.diskFull = {{false, false}};
+    MakeEngine();
+    engine->DiskFullHandler(0, 0, 1, "F:", 0);
+    ASSERT_EQ(user.diskFullDates.size(), 2u);
+    const os::SystemTime today = sim.clock().UtcTime();
+    EXPECT_EQ(user.diskFullDates[0].year, today.year);
+    EXPECT_EQ(user.diskFullDates[0].month, today.month);
+    EXPECT_EQ(user.diskFullDates[0].day, today.day);
+}
+
+TEST_F(SyncPassTest, TheFlushWaitFollowsMemoryBytesAndBus) {
+    const uint64_t mib = 1ULL << 20;
+    EXPECT_EQ(CKRVMirrorEngine::FlushWaitMs(96 * mib, 150 * mib, 4), 6250u);
+    EXPECT_EQ(CKRVMirrorEngine::FlushWaitMs(256 * mib, 200 * mib, 1), 375000u);
+    EXPECT_EQ(CKRVMirrorEngine::FlushWaitMs(256 * mib, 100 * mib, 2), 4000u);
+    EXPECT_EQ(CKRVMirrorEngine::FlushWaitMs(64 * mib, 250 * mib, 5), 187500u);
+    EXPECT_EQ(CKRVMirrorEngine::FlushWaitMs(8ULL << 30, 10 * mib, 4), 5000u);   // little written
+    EXPECT_EQ(CKRVMirrorEngine::FlushWaitMs(32 * mib, 500 * mib, 4), 5000u);    // little memory
+    EXPECT_EQ(CKRVMirrorEngine::FlushWaitMs(8ULL << 30, 500 * mib, 6), 5000u);  // another bus
+}
+
+TEST_F(SyncPassTest, ADiskThatLeavesMidPassEndsItWithOnePromptAndTheRestDue) {
+    for (int i = 0; i < 8; ++i) {
+        Put(std::string(kDocs) + "\\many\\f" + std::to_string(i) + ".bin", std::string(40000, 'x'));
+    }
+    KnownDisk(1);
+    sim.files().RemoveMediumAfter("F:", 100000);
+    user.noDisk = {{NoDiskButton::Cancel, NoDiskOption::InsertMyDisk}};
+    auto disk = drives->DiskIn('F');
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"160"}));
+    EXPECT_TRUE(engine->IsWorkerRunning() == false);
+    // Nothing half-written, and the next pass with the disk back completes the backup.
+    drives->InsertDisk('F', disk);
+    for (const auto& [path, contents] : Backed()) {
+        EXPECT_EQ(contents, Sources()[path]) << path;
+    }
+    user.shown.clear();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(user.shown.empty());
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(SyncPassTest, AShownProgressDialogClosesAtTheEnd) {
+    KnownDisk(1);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(true), 0u);
+    EXPECT_EQ(progress.shownCount, 1);
+    EXPECT_EQ(shared.progress.percent, 100u);
+    EXPECT_FALSE(shared.progress.shown);
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(SyncPassTest, NothingChangedMeansTheDrivesAreNotTouched) {
+    KnownDisk(1);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    drives->ClearRequests();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(drives->Requests().empty());
+}
+
+TEST_F(SyncPassTest, ACompleteCopyOfGivenFoldersKeepsTheLastSyncTime) {
+    KnownDisk(1);
+    store().WriteStartTime(42);
+    Put("C:\\Projects\\plan.txt", "plan");
+    MakeEngine();
+    ASSERT_EQ(engine->RunPassForFolders({"C:\\Projects"}, false), 0u);
+    EXPECT_EQ(DiskFiles("F:\\Projects"),
+              (std::map<std::string, std::string>{{"plan.txt", "plan"}}));
+    os::FileTime stored = 0;
+    store().ReadStartTime(stored);
+    EXPECT_EQ(stored, 42u);
+}
+
+}  // namespace
+}  // namespace engine::testing

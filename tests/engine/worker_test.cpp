@@ -1,0 +1,267 @@
+// The engine's worker: when it runs passes, how it lets bursts settle, how it starts and stops,
+// and what it leaves between runs. The pass is the test's own here; time is virtual.
+
+#include <atomic>
+
+#include "engine/retry_log.h"
+#include "os/errors.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace engine::testing {
+namespace {
+
+class WorkerTest : public EngineFixture {
+  protected:
+    // A configured engine whose pass counts itself and records the virtual time it ran at.
+    CKRVMirrorEngine& MakeCountingEngine() {
+        CKRVMirrorEngine& e = MakeEngine();
+        e.ReplacePassForTesting([this](bool showProgress) {
+            passTimes.push_back(sim.clock().TickCount());
+            passProgress.push_back(showProgress);
+            return passResult.load();
+        });
+        return e;
+    }
+    void Schedule(uint32_t type, uint32_t interval = 0, uint32_t unit = 0) {
+        store().WriteSchedulerValue(settings::names::kSchedulerType, type);
+        store().WriteSchedulerValue(settings::names::kSchedulerInterval, interval);
+        store().WriteSchedulerValue(settings::names::kSchedulerIntervalUnit, unit);
+    }
+
+    std::vector<uint64_t> passTimes;
+    std::vector<bool> passProgress;
+    std::atomic<uint32_t> passResult{0};
+};
+
+TEST_F(WorkerTest, TheIntervalCountsInItsUnit) {
+    Configure();
+    struct Case {
+        uint32_t interval;
+        uint32_t unit;
+        uint64_t ms;
+    };
+    for (const Case& c : {Case{2, 1, 2 * 3600000ULL}, Case{2, 0, 2 * 60000ULL},
+                          Case{2, 2, 2 * 86400000ULL}, Case{999, 2, 999 * 86400000ULL}}) {
+        Schedule(settings::kScheduleEveryInterval, c.interval, c.unit);
+        MakeEngine();
+        EXPECT_EQ(engine->snapshot().waitIntervalMs, c.ms) << c.interval << " in unit " << c.unit;
+    }
+    Schedule(settings::kScheduleOnEveryChange);
+    MakeEngine();
+    EXPECT_EQ(engine->snapshot().waitIntervalMs, 300000u);
+    Schedule(settings::kScheduleAtShutdownOnly);
+    MakeEngine();
+    EXPECT_EQ(engine->snapshot().waitIntervalMs, kWaitForever);
+}
+
+TEST_F(WorkerTest, AnIntervalOfDaysIsWaitedInFullEvenBeyondAThirtyTwoBitWait) {
+    Configure();
+    store().WriteStartTime(1);  // not a first run
+    Schedule(settings::kScheduleEveryInterval, 60, settings::kUnitDays);
+    MakeCountingEngine().Start();
+    const uint64_t sixtyDays = 60 * 86400000ULL;
+    sim.clock().Sleep(static_cast<uint32_t>(sixtyDays / 2));
+    sim.clock().Sleep(static_cast<uint32_t>(sixtyDays / 2) - 1);
+    EXPECT_TRUE(passTimes.empty());
+    sim.clock().Sleep(2);
+    ASSERT_EQ(passTimes.size(), 1u);
+    EXPECT_EQ(passTimes[0], sixtyDays);  // a time-out: no settling waits
+    engine->Stop();
+}
+
+TEST_F(WorkerTest, OnlyAtShutdownNeverRunsAPassByItself) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleAtShutdownOnly);
+    MakeCountingEngine().Start();
+    for (int day = 0; day < 30; ++day) {
+        sim.clock().Sleep(86400000);
+    }
+    EXPECT_TRUE(passTimes.empty());
+    const uint64_t woken = sim.clock().TickCount();
+    engine->Wake();  // the tray's copy command
+    sim.clock().Sleep(6000);
+    ASSERT_EQ(passTimes.size(), 1u);
+    EXPECT_EQ(passTimes[0], woken + 5000);  // after one quiet settling wait
+    EXPECT_EQ(mainWindow.Count("start"), 1);
+    EXPECT_EQ(mainWindow.Count("stop"), 1);
+    engine->Stop();
+}
+
+TEST_F(WorkerTest, ABurstOfWakesDelaysThePassAtMostThirtySettlingWaits) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleAtShutdownOnly);
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(1000);
+    const uint64_t first = sim.clock().TickCount();
+    // A save every 4 seconds for five minutes.
+    for (int i = 0; i < 75 && passTimes.empty(); ++i) {
+        engine->Wake();
+        sim.clock().Sleep(4000);
+    }
+    // Every settling wait ends early with the next save: thirty of them, 120 s, and never more
+    // than thirty waits of 5 s.
+    ASSERT_EQ(passTimes.size(), 1u);
+    EXPECT_EQ(passTimes[0], first + 30 * 4000);
+    EXPECT_LE(passTimes[0], first + 30 * 5000);
+
+    // A short burst: the pass follows 5 quiet seconds after its last save.
+    passTimes.clear();
+    sim.clock().Sleep(400000);
+    passTimes.clear();
+    const uint64_t burst = sim.clock().TickCount();
+    for (int i = 0; i < 3; ++i) {
+        engine->Wake();
+        sim.clock().Sleep(4000);
+    }
+    sim.clock().Sleep(10000);
+    ASSERT_EQ(passTimes.size(), 1u);
+    EXPECT_EQ(passTimes[0], burst + 8000 + 5000);
+    engine->Stop();
+}
+
+TEST_F(WorkerTest, AFirstRunEmptiesTheRetryListAndCopiesWithProgressBeforeWaiting) {
+    Configure();
+    Put("C:\\Users\\User\\Documents\\busy.doc", "b");
+    sim.files().PutFile(RetryLogPath(sim.system()),
+                        SerializeRetryLog({"C:\\Users\\User\\Documents\\busy.doc"}));
+    Schedule(settings::kScheduleAtShutdownOnly);
+    CKRVMirrorEngine& e = MakeCountingEngine();
+    EXPECT_EQ(e.retryList().Count(), 1u);
+    EXPECT_FALSE(sim.files().ContentsOf(RetryLogPath(sim.system())));  // deleted once loaded
+    e.Start();
+    sim.clock().Sleep(100);
+    ASSERT_EQ(passTimes.size(), 1u);
+    EXPECT_EQ(passTimes[0], 0u);
+    EXPECT_TRUE(passProgress[0]);
+    EXPECT_EQ(e.retryList().Count(), 0u);
+    e.Stop();
+}
+
+TEST_F(WorkerTest, AFullCopyRequestRunsAPassAtStart) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleAtShutdownOnly);
+    CKRVMirrorEngine& e = MakeCountingEngine();
+    e.RequestFullCopy();
+    e.Start();
+    sim.clock().Sleep(100);
+    EXPECT_EQ(passTimes.size(), 1u);
+    e.Stop();
+    e.Start();
+    sim.clock().Sleep(100);
+    EXPECT_EQ(passTimes.size(), 1u);  // the request was used up
+    e.Stop();
+}
+
+TEST_F(WorkerTest, TheRetryListOutlivesTheProgramOnlyWhenItHoldsFiles) {
+    Configure();
+    Put("C:\\Users\\User\\Documents\\busy.doc", "b");
+    const std::string log = RetryLogPath(sim.system());
+    MakeEngine().retryList().AddFile("C:\\Users\\User\\Documents\\busy.doc");
+    engine.reset();
+    EXPECT_EQ(sim.files().ContentsOf(log),
+              SerializeRetryLog({"C:\\Users\\User\\Documents\\busy.doc"}));
+    MakeEngine();
+    EXPECT_EQ(engine->retryList().Count(), 1u);
+    engine->retryList().Clear();
+    engine.reset();
+    EXPECT_FALSE(sim.files().ContentsOf(log));
+}
+
+TEST_F(WorkerTest, AnEmptyDestinationOrAFailedPassEndsTheWorker) {
+    Configure({"C:\\Users\\User\\Documents"}, "");
+    store().WriteStartTime(1);
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(100);
+    EXPECT_FALSE(engine->IsWorkerRunning());
+    EXPECT_EQ(engine->lastWorkerResult(), os::kErrorBadPathname);
+
+    engine.reset();
+    sim.registry().Put(os::Hive::CurrentUser, "Software\\Corvant Ferrolin 2\\User Options",
+                       "Destination", os::RegistryValue::String("F:\\"));
+    Schedule(settings::kScheduleAtShutdownOnly);
+    passResult = 112;
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(100);  // a wake before the worker waits is forgotten, as at every start
+    engine->Wake();
+    sim.clock().Sleep(6000);
+    EXPECT_EQ(passTimes.size(), 1u);
+    EXPECT_FALSE(engine->IsWorkerRunning());
+    EXPECT_EQ(engine->lastWorkerResult(), 112u);
+    engine->Wake();
+    sim.clock().Sleep(60000);
+    EXPECT_EQ(passTimes.size(), 1u);
+}
+
+TEST_F(WorkerTest, StopEndsAnIdleWorkerQuickly) {
+    Configure();
+    store().WriteStartTime(1);
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(1000);
+    const uint64_t before = sim.clock().TickCount();
+    engine->Stop();
+    EXPECT_FALSE(engine->IsWorkerRunning());
+    EXPECT_LE(sim.clock().TickCount() - before, 2000u);
+}
+
+TEST_F(WorkerTest, AWorkerStuckInAPromptNeverOverlapsTheNextOne) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleAtShutdownOnly);
+    auto answer = sim.clock().CreateEvent(true, false);
+    std::atomic<int> running{0};
+    std::atomic<int> mostAtOnce{0};
+    std::atomic<int> passes{0};
+    CKRVMirrorEngine& e = MakeEngine();
+    e.ReplacePassForTesting([&](bool) {
+        const int now = ++running;
+        mostAtOnce = std::max(mostAtOnce.load(), now);
+        if (++passes == 1) {
+            sim.clock().Wait(*answer, os::kInfinite);  // the user has not answered the prompt yet
+        } else {
+            sim.clock().Sleep(100);
+        }
+        --running;
+        return 0u;
+    });
+    e.Start();
+    sim.clock().Sleep(100);
+    e.Wake();
+    sim.clock().Sleep(10000);
+    ASSERT_EQ(passes, 1);
+    const uint64_t stopping = sim.clock().TickCount();
+    e.Stop();  // gives up waiting for the worker in its prompt
+    EXPECT_LE(sim.clock().TickCount() - stopping, 2000u);
+    e.Start();
+    sim.clock().Sleep(60000);
+    e.Wake();
+    sim.clock().Sleep(60000);
+    EXPECT_EQ(passes, 1);  // the new worker waits for the old one
+    answer->Set();         // the user answers; the old worker ends without another pass
+    sim.clock().Sleep(10000);
+    EXPECT_EQ(mostAtOnce, 1);
+    e.Wake();
+    sim.clock().Sleep(10000);
+    EXPECT_EQ(passes, 2);
+    EXPECT_EQ(mostAtOnce, 1);
+    e.Stop();
+}
+
+TEST_F(WorkerTest, TheSessionEndCopyRunsWithProgressAndThenShutsDown) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleAtShutdownOnly);
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(1000);
+    shared.shutdownCopyPending = true;
+    engine->Wake();
+    sim.clock().Sleep(1000);
+    ASSERT_EQ(passTimes.size(), 1u);  // no settling while a shutdown waits
+    EXPECT_FALSE(engine->IsWorkerRunning());
+    EXPECT_EQ(sim.system().ShutDownRequests(), 1);
+}
+
+}  // namespace
+}  // namespace engine::testing
