@@ -25,6 +25,13 @@ constexpr uint32_t kSettableAttributes = os::kAttributeReadOnly | os::kAttribute
                                          os::kAttributeSystem | os::kAttributeArchive |
                                          os::kAttributeNormal | os::kAttributeTemporary |
                                          os::kAttributeOffline | os::kAttributeNotContentIndexed;
+// The attributes a new file is given when it is created (Windows adds the archive attribute).
+constexpr uint32_t kCreatedWithAttributes = os::kAttributeHidden | os::kAttributeSystem |
+                                            os::kAttributeArchive | os::kAttributeNotContentIndexed;
+// Free space is asked of the volume again when the estimate comes within this of a file's size.
+constexpr uint64_t kFreeSpaceMargin = 4 << 20;
+// What the estimate takes off for each file written besides its bytes: clusters and records.
+constexpr uint64_t kFileOverhead = 64 << 10;
 constexpr uint32_t kProtectingAttributes =
     os::kAttributeReadOnly | os::kAttributeHidden | os::kAttributeSystem;
 
@@ -161,6 +168,7 @@ void FileCopier::SetDiskStartTime(os::FileTime time) {
 
 void FileCopier::ForgetDisk() {
     SetDiskStartTime(0);
+    freeKnown_ = false;
     capacity_ = DiskCapacity(destinationRoot_);
     madeFolders_.clear();
     cleanedFolders_.clear();
@@ -181,6 +189,7 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
         destinationRoot_.pop_back();
     }
     capacity_ = DiskCapacity(destinationRoot_);
+    freeKnown_ = false;
     passRetries_.Clear();
     madeFolders_.clear();
     cleanedFolders_.clear();
@@ -209,7 +218,11 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
 
 FileCopier::Attempt FileCopier::CopyWithDiskSwaps(const std::string& path, bool countBytes) {
     for (int round = 0;; ++round) {
-        const uint32_t result = CopyOneFile(path, countBytes);
+        uint32_t result = CopyOneFile(path, countBytes);
+        if (IsDiskFull(result) && freeFromEstimate_) {
+            freeKnown_ = false;  // the estimate was wrong: once more with the volume's figure
+            result = CopyOneFile(path, countBytes);
+        }
         if (!IsDiskFull(result)) {
             return {result, false};
         }
@@ -321,13 +334,12 @@ uint32_t FileCopier::MainPass() {
                 SetDiskStartTime(newestCopied_);
             }
             // The archive attribute says "not backed up yet": it is cleared only when the
-            // source still is the version that was copied.
-            os::FileInfo now;
-            if (files_.GetFileInfo(path, now) == os::kErrorSuccess &&
-                LaterTime(now.times) == copiedTime_ && (now.attributes & os::kAttributeArchive)) {
+            // source stayed the version that was copied.
+            uint32_t attributes = 0;
+            if (!sourceChanged_ && files_.GetAttributes(path, attributes) == os::kErrorSuccess &&
+                (attributes & os::kAttributeArchive) != 0) {
                 // A failure leaves the file due: it is copied again next time.
-                files_.SetAttributes(path,
-                                     AttributesToSet(now.attributes & ~os::kAttributeArchive));
+                files_.SetAttributes(path, AttributesToSet(attributes & ~os::kAttributeArchive));
             }
         } else if (result == kErrorFileTooLarge) {
             result = os::kErrorSuccess;  // reported and skipped; it stays due
@@ -361,15 +373,16 @@ uint32_t FileCopier::EnsureFolder(const std::string& folder) {
 uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     copied_ = false;
     copiedTime_ = 0;
-    os::FileInfo info;
-    const uint32_t found = files_.GetFileInfo(source, info);
+    sourceChanged_ = false;
+    uint32_t attributes = 0;
+    const uint32_t found = files_.GetAttributes(source, attributes);
     if (found == os::kErrorFileNotFound || found == os::kErrorPathNotFound) {
         return os::kErrorSuccess;  // gone since the scan: nothing to copy
     }
     if (found != os::kErrorSuccess) {
         return found;
     }
-    if (info.IsDirectory()) {
+    if ((attributes & os::kAttributeDirectory) != 0) {
         return os::kErrorSuccess;
     }
     const std::string destination = BackupPathOf(destinationRoot_, source);
@@ -394,7 +407,11 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     const std::string base = destinationRoot_ + "\\" + kRevisionsFolderName +
                              destination.substr(destinationRoot_.size());
     EnsureFolder(FolderOf(base));  // a failure shows when the revision is written
-    if (FreeSpace(base) < info.size) {
+    os::FileInfo info;
+    if (const uint32_t error = files_.GetFileInfo(source, info)) {
+        return error == os::kErrorFileNotFound ? os::kErrorSuccess : error;
+    }
+    if (FreeSpaceFor(base, info.size) < info.size) {
         if (capacity_ < info.size) {
             owner_.FileTooLarge(source);
             return kErrorFileTooLarge;
@@ -438,8 +455,8 @@ uint32_t FileCopier::OpenSource(const std::string& source, std::unique_ptr<os::F
     return error;
 }
 
-uint32_t FileCopier::CreateTemporary(const std::string& folder, std::string& path,
-                                     std::unique_ptr<os::File>& file) {
+uint32_t FileCopier::CreateTemporary(const std::string& folder, uint32_t attributes,
+                                     std::string& path, std::unique_ptr<os::File>& file) {
     uint32_t error = os::kErrorFileExists;
     for (int attempt = 0;
          attempt < 64 && (error == os::kErrorFileExists || error == os::kErrorAlreadyExists);
@@ -451,7 +468,7 @@ uint32_t FileCopier::CreateTemporary(const std::string& folder, std::string& pat
         request.access = os::kAccessWrite;
         request.share = os::kShareNone;
         request.disposition = os::Disposition::CreateNew;
-        request.attributes = os::kAttributeNormal;
+        request.attributes = attributes;
         error = files_.Open(path, request, file);
     }
     return error;
@@ -546,47 +563,53 @@ uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& 
         currentDestination_ = destination;
     }
     copied_ = false;
+    sourceChanged_ = false;
     const std::string folder = FolderOf(destination);
     RemoveStaleTemporaries(folder, FolderOf(source));
-
-    os::FileInfo from;
-    if (const uint32_t error = files_.GetFileInfo(source, from)) {
+    if (!buffer_) {
+        return os::kErrorNotEnoughMemory;
+    }
+    // Size, times and attributes come from the open source (asking by name costs more on some
+    // systems); the open also tells when another program holds the file.
+    std::unique_ptr<os::File> in;
+    if (const uint32_t error = OpenSource(source, in)) {
         return error;
     }
-    os::FileInfo old;
-    const bool hasOld =
-        files_.GetFileInfo(destination, old) == os::kErrorSuccess && !old.IsDirectory();
-    const uint64_t oldSize = hasOld ? old.size : 0;
-    const uint64_t free = FreeSpace(destination);
+    uint64_t size = 0;
+    os::FileTimes times;
+    uint32_t attributes = 0;
+    if (const uint32_t error = in->GetSize(size)) {
+        return error;
+    }
+    if (const uint32_t error = in->GetTimes(times)) {
+        return error;
+    }
+    if (const uint32_t error = files_.GetAttributes(source, attributes)) {
+        return error;
+    }
+    uint32_t oldAttributes = 0;
+    const bool hasOld = files_.GetAttributes(destination, oldAttributes) == os::kErrorSuccess &&
+                        (oldAttributes & os::kAttributeDirectory) == 0;
+    const bool protectedOld = hasOld && (oldAttributes & kProtectingAttributes) != 0;
+    const uint64_t free = FreeSpaceFor(destination, size);
     bool inPlace = false;
-    if (free < from.size) {
-        if (hasOld && from.size - free <= oldSize) {
+    if (free < size) {
+        if (hasOld && size - free <= FileSizeOf(files_, destination)) {
             inPlace = true;  // it fits only where the old copy is
-        } else if (capacity_ >= from.size) {
+        } else if (capacity_ >= size) {
             return os::kErrorDiskFull;  // it would fit an empty disk
         } else {
             owner_.FileTooLarge(source);
             return kErrorFileTooLarge;
         }
     }
-    if (!buffer_) {
-        return os::kErrorNotEnoughMemory;
-    }
-    std::unique_ptr<os::File> in;
-    if (const uint32_t error = OpenSource(source, in)) {
-        return error;
-    }
-    os::FileTimes times;
-    if (const uint32_t error = in->GetTimes(times)) {
-        return error;
-    }
     if (inPlace) {
-        if (old.attributes & kProtectingAttributes) {
+        if (protectedOld) {
             files_.SetAttributes(destination, os::kAttributeNormal);  // the delete tells
         }
         if (const uint32_t error = files_.DeleteFile(destination)) {
-            if (old.attributes & kProtectingAttributes) {
-                files_.SetAttributes(destination, AttributesToSet(old.attributes));
+            if (protectedOld) {
+                files_.SetAttributes(destination, AttributesToSet(oldAttributes));
             }
             return error;
         }
@@ -594,7 +617,10 @@ uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& 
 
     std::string temporaryPath;
     std::unique_ptr<os::File> out;
-    if (const uint32_t error = CreateTemporary(folder, temporaryPath, out)) {
+    // The new copy is made with the source's attributes, but for read-only and the ones set
+    // only later: usually there is nothing left to set once it is in place.
+    const uint32_t madeWith = AttributesToSet(attributes & kCreatedWithAttributes);
+    if (const uint32_t error = CreateTemporary(folder, madeWith, temporaryPath, out)) {
         return error;
     }
     TemporaryFile temporary(files_, temporaryPath);
@@ -606,7 +632,6 @@ uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& 
         result = out->SetTimes(times);
     }
     const uint32_t closed = out->Close();
-    in.reset();
     if (result == os::kErrorSuccess) {
         result = closed;  // a write the system held back may fail only now
     }
@@ -615,22 +640,30 @@ uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& 
     }
 
     // Complete: it takes the old copy's place in one step.
-    const bool unprotect = hasOld && !inPlace && (old.attributes & kProtectingAttributes) != 0;
+    const bool unprotect = protectedOld && !inPlace;
     if (unprotect) {
         files_.SetAttributes(destination, os::kAttributeNormal);  // the move tells
     }
     if (const uint32_t error = files_.MoveFile(temporaryPath, destination, true)) {
         if (unprotect) {
-            files_.SetAttributes(destination, AttributesToSet(old.attributes));
+            files_.SetAttributes(destination, AttributesToSet(oldAttributes));
         }
         return error;
     }
     temporary.Release();
-    KeepCreationTime(destination, times);
-    if (const uint32_t error =
-            files_.SetAttributes(destination, AttributesToSet(from.attributes))) {
-        return error;  // the data is there; the source stays due and is copied again
+    if (hasOld) {
+        KeepCreationTime(destination, times);
     }
+    const uint32_t wanted = AttributesToSet(attributes);
+    if (wanted != AttributesToSet(madeWith | os::kAttributeArchive)) {
+        if (const uint32_t error = files_.SetAttributes(destination, wanted)) {
+            return error;  // the data is there; the source stays due and is copied again
+        }
+    }
+    SpendFreeSpace(size);
+    // A source that another program wrote to meanwhile is copied again next time.
+    os::FileTimes now;
+    sourceChanged_ = in->GetTimes(now) != os::kErrorSuccess || now.lastWrite != times.lastWrite;
     copied_ = true;
     copiedTime_ = LaterTime(times);
     return os::kErrorSuccess;
@@ -667,6 +700,28 @@ uint64_t FileCopier::DiskCapacity(const std::string& path) {
         return UINT64_MAX;
     }
     return space.totalBytes;
+}
+
+// Asking the volume for its free space for every file costs as much as copying a small file on
+// some systems. The copier asks once, takes off what it writes (and more), and asks again when
+// the figure comes near a file's size. The estimate errs low only, except where another program
+// fills the disk meanwhile; a full disk it did not foresee makes the copy ask the volume again.
+uint64_t FileCopier::FreeSpaceFor(const std::string& path, uint64_t needed) {
+    const std::string volume = os::Upcase(VolumeOf(path));
+    freeFromEstimate_ = freeKnown_ && volume == freeVolume_ && freeEstimate_ >= needed &&
+                        freeEstimate_ - needed >= kFreeSpaceMargin;
+    if (freeFromEstimate_) {
+        return freeEstimate_;
+    }
+    freeEstimate_ = FreeSpace(path);
+    freeVolume_ = volume;
+    freeKnown_ = freeEstimate_ != UINT64_MAX;
+    return freeEstimate_;
+}
+
+void FileCopier::SpendFreeSpace(uint64_t bytes) {
+    const uint64_t spent = bytes + kFileOverhead;
+    freeEstimate_ = freeEstimate_ > spent ? freeEstimate_ - spent : 0;
 }
 
 uint64_t FileCopier::FreeSpace(const std::string& path) {

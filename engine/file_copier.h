@@ -109,8 +109,10 @@ class FileCopier {
     void ForgetDisk();
     uint32_t EnsureFolder(const std::string& folder);
     uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file);
-    uint32_t CreateTemporary(const std::string& folder, std::string& path,
+    uint32_t CreateTemporary(const std::string& folder, uint32_t attributes, std::string& path,
                              std::unique_ptr<os::File>& file);
+    uint64_t FreeSpaceFor(const std::string& path, uint64_t needed);
+    void SpendFreeSpace(uint64_t bytes);
     void RemoveStaleTemporaries(const std::string& folder, const std::string& sourceFolder);
     void KeepCreationTime(const std::string& path, const os::FileTimes& times);
     uint32_t CopyData(os::File& in, os::File& out, bool countBytes);
@@ -138,12 +140,18 @@ class FileCopier {
     // What the last CopyOneFile put on the disk: a version of the source with this time.
     bool copied_ = false;
     os::FileTime copiedTime_ = 0;
+    bool sourceChanged_ = false;  // and the source was written to while it was copied
 
     struct AlignedFree {
         void operator()(std::byte* p) const;
     };
     std::unique_ptr<std::byte, AlignedFree> buffer_;
     uint32_t temporaryCounter_ = 0;
+    // What the copier takes the free space of one volume to be (see FreeSpaceFor).
+    bool freeKnown_ = false;
+    bool freeFromEstimate_ = false;
+    uint64_t freeEstimate_ = 0;
+    std::string freeVolume_;
     bool creationTimesKept_ = true;  // false once the volume proved it cannot set them
     // Upper-case folders made or cleaned of temporaries on the disk now in the drive.
     std::unordered_set<std::string> madeFolders_;

@@ -122,6 +122,13 @@ uint32_t FileCopier::MakeRevision(const std::string& currentCopy, const std::str
     } else {
         std::sort(found.begin(), found.end());
         const uint64_t largest = found.back();
+        // A copy tried again (after a full disk) was kept already: the newest revision has its
+        // times and size. Keeping it twice would push a real older version out.
+        os::FileInfo newest;
+        if (files_.GetFileInfo(names.PathFor(largest), newest) == os::kErrorSuccess &&
+            newest.times.lastWrite == current.times.lastWrite && newest.size == current.size) {
+            return os::kErrorSuccess;
+        }
         const uint32_t limit = revisionLimit_;
         if (limit != settings::kUnlimitedRevisions) {
             const uint64_t keepFrom = largest + 2 > limit ? largest + 2 - limit : 0;

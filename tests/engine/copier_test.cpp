@@ -322,6 +322,23 @@ TEST_F(SmallDiskTest, ACopyThatFitsOnlyInTheOldCopysPlaceReplacesIt) {
     EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.bin", std::string(800 << 10, 'n')}}));
 }
 
+TEST_F(CopierTest, ADiskFilledByAnotherProgramDuringThePassIsMeasuredAgain) {
+    // The copier asks the volume for its free space once and then counts what it writes.
+    Put("C:\\Data\\a.txt", "a", At(-20));
+    Put("C:\\Data\\b.bin", std::string(700 << 10, 'n'), At(-10));
+    ASSERT_EQ(sim().PutFile("F:\\Data\\b.bin", std::string(600 << 10, 'o')), 0u);
+    files.beforeMove = [this](const std::string&, const std::string& to) {
+        if (to == "F:\\Data\\a.txt") {
+            os::VolumeSpace space;
+            ASSERT_EQ(sim().GetVolumeSpace("F:", space), 0u);
+            ASSERT_EQ(sim().PutSparseFile("F:\\other.bin", space.freeBytes - (300 << 10)), 0u);
+        }
+    };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(owner.diskFull.empty());  // it fits where its old copy was
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\b.bin"), std::string(700 << 10, 'n'));
+}
+
 TEST_F(CopierTest, SizesBeyondFourGigabytesAreCountedInFull) {
     os::sim::SimMediumSpec spec;
     spec.capacityBytes = 1ULL << 40;  // 1 TB: its 32-bit figures would look nearly full

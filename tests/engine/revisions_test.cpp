@@ -101,6 +101,20 @@ TEST_F(RevisionsTest, GapsAreCountedAndNumbersNeverReused) {
               (Tree{{"Data\\Report.(7).doc", "r7"}, {"Data\\Report.(8).doc", "current"}}));
 }
 
+TEST_F(RevisionsTest, AFileTriedAgainAfterAFullDiskIsNotKeptTwice) {
+    copier->SetRevisionLimit(2);
+    Save("v1");
+    Save("v2");  // (1) is v1
+    // The new copy meets a full disk twice (the copier looks at the volume again after the
+    // first); the owner says go on, as it does while a prompt is up.
+    machine.FailOperation(os::sim::SimOperation::Write, "F:\\Data\\~Ferrolin2*", 112, 2);
+    owner.onDiskFull = [](const RecordingOwner::DiskFull&) { return 0u; };
+    Save("v3");
+    EXPECT_EQ(owner.diskFull.size(), 1u);
+    EXPECT_EQ(Revisions(), (Tree{{"Data\\Report.(1).doc", "v1"}, {"Data\\Report.(2).doc", "v2"}}));
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\Report.doc"), "v3");
+}
+
 TEST_F(RevisionsTest, UnlimitedKeepsEveryOneAndReadOnlyOnesArePrunedToo) {
     copier->SetRevisionLimit(settings::kUnlimitedRevisions);
     for (int i = 0; i < 6; ++i) {

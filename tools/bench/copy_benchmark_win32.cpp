@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "engine/copier_owner.h"
@@ -37,34 +39,146 @@ class QuietOwner final : public engine::CopierOwner {
     int errors = 0;
 };
 
+// Counts the calls of each kind and the time they take, to print where a pass spends it.
+class TimedFiles final : public os::FileSystem {
+  public:
+    explicit TimedFiles(os::FileSystem& target) : target_(target) {}
+    struct Tally {
+        uint64_t calls = 0;
+        double seconds = 0;
+    };
+    std::map<std::string, Tally> tally;
+
+    template <typename Call>
+    uint32_t Time(const char* what, Call call) {
+        const auto start = Clock::now();
+        const uint32_t result = call();
+        Tally& t = tally[what];
+        ++t.calls;
+        t.seconds += Seconds(start);
+        return result;
+    }
+    void Print() const {
+        for (const auto& [what, t] : tally) {
+            std::printf("  %-16s %8llu calls %8.3f s %8.1f us each\n", what.c_str(),
+                        static_cast<unsigned long long>(t.calls), t.seconds,
+                        t.seconds * 1e6 / static_cast<double>(t.calls));
+        }
+    }
+
+    uint32_t FindFirst(const std::string& p, std::unique_ptr<os::DirectorySearch>& s,
+                       os::FileInfo& f) override {
+        return Time("FindFirst", [&] { return target_.FindFirst(p, s, f); });
+    }
+    uint32_t GetFileInfo(const std::string& p, os::FileInfo& i) override {
+        return Time("GetFileInfo", [&] { return target_.GetFileInfo(p, i); });
+    }
+    uint32_t GetAttributes(const std::string& p, uint32_t& a) override {
+        return Time("GetAttributes", [&] { return target_.GetAttributes(p, a); });
+    }
+    uint32_t SetAttributes(const std::string& p, uint32_t a) override {
+        return Time("SetAttributes", [&] { return target_.SetAttributes(p, a); });
+    }
+    uint32_t Open(const std::string& p, const os::OpenRequest& r,
+                  std::unique_ptr<os::File>& f) override;
+    uint32_t DeleteFile(const std::string& p) override {
+        return Time("DeleteFile", [&] { return target_.DeleteFile(p); });
+    }
+    uint32_t MoveFile(const std::string& a, const std::string& b, bool r) override {
+        return Time("MoveFile", [&] { return target_.MoveFile(a, b, r); });
+    }
+    uint32_t CreateDirectory(const std::string& p) override {
+        return Time("CreateDirectory", [&] { return target_.CreateDirectory(p); });
+    }
+    uint32_t RemoveDirectory(const std::string& p) override { return target_.RemoveDirectory(p); }
+    uint32_t GetVolumeSpace(const std::string& p, os::VolumeSpace& v) override {
+        return Time("GetVolumeSpace", [&] { return target_.GetVolumeSpace(p, v); });
+    }
+    uint32_t GetVolumeInfo(const std::string& r, os::VolumeInfo& i) override {
+        return target_.GetVolumeInfo(r, i);
+    }
+    uint32_t LogicalDrives() override { return target_.LogicalDrives(); }
+    os::DriveType GetDriveType(const std::string& r) override { return target_.GetDriveType(r); }
+    uint32_t OpenChangeNotification(const std::string& f, bool s, uint32_t filter,
+                                    std::unique_ptr<os::ChangeNotification>& n) override {
+        return target_.OpenChangeNotification(f, s, filter, n);
+    }
+
+  private:
+    os::FileSystem& target_;
+};
+
+class TimedFile final : public os::File {
+  public:
+    TimedFile(TimedFiles& files, std::unique_ptr<os::File> inner)
+        : files_(files), inner_(std::move(inner)) {}
+    uint32_t Read(void* b, uint32_t n, uint32_t& got) override {
+        return files_.Time("Read", [&] { return inner_->Read(b, n, got); });
+    }
+    uint32_t Write(const void* d, uint32_t n, uint32_t& done) override {
+        return files_.Time("Write", [&] { return inner_->Write(d, n, done); });
+    }
+    uint32_t GetTimes(os::FileTimes& t) override {
+        return files_.Time("GetTimes", [&] { return inner_->GetTimes(t); });
+    }
+    uint32_t SetTimes(const os::FileTimes& t) override {
+        return files_.Time("SetTimes", [&] { return inner_->SetTimes(t); });
+    }
+    uint32_t GetSize(uint64_t& s) override {
+        return files_.Time("GetSize", [&] { return inner_->GetSize(s); });
+    }
+    uint32_t Flush() override { return inner_->Flush(); }
+    uint32_t Close() override {
+        return files_.Time("Close", [&] { return inner_->Close(); });
+    }
+
+  private:
+    TimedFiles& files_;
+    std::unique_ptr<os::File> inner_;
+};
+
+uint32_t TimedFiles::Open(const std::string& p, const os::OpenRequest& r,
+                          std::unique_ptr<os::File>& f) {
+    std::unique_ptr<os::File> inner;
+    const uint32_t error = Time("Open", [&] { return target_.Open(p, r, inner); });
+    if (error == 0) {
+        f = std::make_unique<TimedFile>(*this, std::move(inner));
+    }
+    return error;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::printf("usage: copy_benchmark_win32 SOURCE DESTINATION\n");
+    if (argc != 3 && argc != 4) {
+        std::printf("usage: copy_benchmark_win32 SOURCE DESTINATION [--calls]\n");
         return 2;
     }
     const std::string source = argv[1];
     const std::string destination = argv[2];
     os::win32::Win32Machine machine;
     os::Machine& m = machine.machine();
+    // With a third argument "--calls", every file-system call goes through a counter.
+    TimedFiles timed(m.files);
+    const bool counting = argc == 4 && std::string(argv[3]) == "--calls";
+    os::FileSystem& files = counting ? static_cast<os::FileSystem&>(timed) : m.files;
     settings::CKRVSettingsStore store(m.registry, "Software\\Corvant Ferrolin 2 Benchmark");
     QuietOwner owner;
-    engine::FolderScanner scanner(m.files);
-    engine::FileList candidates(m.files);
-    engine::FileList retries(m.files);
-    engine::FileCopier copier(m.files, owner, store, 0);
+    engine::FolderScanner scanner(files);
+    engine::FileList candidates(files);
+    engine::FileList retries(files);
+    engine::FileCopier copier(files, owner, store, 0);
     os::FileTime watermark = 0;
 
     auto start = Clock::now();
     scanner.ScanFolder(source, {}, 0, candidates);
     const double scan = Seconds(start);
-    const size_t files = candidates.Count();
+    const size_t count = candidates.Count();
     const uint64_t bytes = candidates.Total();
     copier.CopyPass(candidates, destination, retries, watermark);
     const double full = Seconds(start);
     std::printf("ours full: %zu files, %.1f MB, %.3f s (scan %.3f s), %d errors, %zu to retry\n",
-                files, static_cast<double>(bytes) / (1 << 20), full, scan, owner.errors,
+                count, static_cast<double>(bytes) / (1 << 20), full, scan, owner.errors,
                 retries.Count());
 
     start = Clock::now();
@@ -72,8 +186,11 @@ int main(int argc, char** argv) {
     const double rescan = Seconds(start);
     const size_t due = candidates.Count();
     copier.CopyPass(candidates, destination, retries, watermark);
-    std::printf("ours incremental: %zu of %zu files due, %.3f s (scan %.3f s)\n", due, files,
+    std::printf("ours incremental: %zu of %zu files due, %.3f s (scan %.3f s)\n", due, count,
                 Seconds(start), rescan);
+    if (counting) {
+        timed.Print();
+    }
     m.registry.DeleteKeyTree(os::Hive::CurrentUser, "Software\\Corvant Ferrolin 2 Benchmark");
     return owner.errors == 0 ? 0 : 1;
 }
