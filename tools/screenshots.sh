@@ -8,7 +8,7 @@ build=$(realpath -m "${1:-$here/../build/windows}")
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake --preset windows -S "$here/.." -B "$build" >/dev/null
 fi
-cmake --build "$build" --target ferrolin_screenshots
+cmake --build "$build" --target ferrolin_screenshots ferrolin_app_screenshots
 out="$build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
@@ -18,6 +18,10 @@ program="$build/tests/ui/ferrolin_screenshots.exe"
 wine_environment "$build/wineprefix"
 log="$out/screenshots.log"
 "$wine_loader" "$program" 'Z:'"${out//\//\\}" >"$log" 2>&1 || { cat "$log"; exit 1; }
+cat "$log"
+# The running program: the desktop with the tray menu open, About, the splash, 135 and 209.
+"$wine_loader" "$build/tests/app/ferrolin_app_screenshots.exe" 'Z:'"${out//\//\\}" >"$log" 2>&1 \
+    || { cat "$log"; exit 1; }
 cat "$log"
 for bmp in "$out"/*.bmp; do
     convert "$bmp" "${bmp%.bmp}.png"
