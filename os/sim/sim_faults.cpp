@@ -15,12 +15,12 @@ bool MatchesGlob(const std::string& pattern, const std::string& text) {
     size_t star = std::string::npos;
     size_t mark = 0;
     while (ti < t.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
-            ++pi;
-            ++ti;
-        } else if (pi < p.size() && p[pi] == '*') {
+        if (pi < p.size() && p[pi] == '*') {  // a star first, even over a literal "*" in the text
             star = pi++;
             mark = ti;
+        } else if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
+            ++pi;
+            ++ti;
         } else if (star != std::string::npos) {
             pi = star + 1;
             ti = ++mark;

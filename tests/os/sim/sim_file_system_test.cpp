@@ -132,6 +132,11 @@ TEST_F(SimFileSystemTest, FaultsFailTheNamedOperationOnMatchingPaths) {
     EXPECT_EQ(file->Read(&c, 1, got), 23u);
     sim.ClearFaults();
     EXPECT_EQ(file->Read(&c, 1, got), kErrorSuccess);
+    // A search pattern names its folder with a literal star; a fault pattern's star still covers it.
+    sim.FailOperation(SimOperation::Find, "C:\\Data\\*", kErrorAccessDenied, 1);
+    std::unique_ptr<DirectorySearch> search;
+    FileInfo first;
+    EXPECT_EQ(fs.FindFirst("C:\\Data\\*.*", search, first), kErrorAccessDenied);
 }
 
 TEST_F(SimFileSystemTest, EachOperationOfARunCanBeFailedInTurn) {
