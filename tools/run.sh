@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The README's run command: installs what is missing, builds Ferrolin2.exe and starts it under
-# Wine in a prefix of its own, on the X display given by DISPLAY or on a virtual screen.
-#   tools/run.sh          build and start the program
+# Wine in a prefix of its own, on the X display given by DISPLAY or on a virtual screen. The
+# program starts configured: a demo folder as its source, the prefix's emulated removable drive
+# F: with its disk as the backup disk, copying on every change. Its first backup runs at once.
+#   tools/run.sh          build and start the program (an earlier run is stopped first)
 #   tools/run.sh --stop   end it (and the Wine prefix's processes)
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -10,7 +12,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=tools/wine-env.sh
 . "$here/wine-env.sh"
 
-prefix="$repo_root/build/run/wineprefix"
+run="$repo_root/build/run"
+prefix="$run/wineprefix"
 if [ "${1:-}" = "--stop" ]; then
     wine_shutdown "$prefix"
     echo "Corvant Ferrolin 2 and its Wine prefix are stopped."
@@ -23,26 +26,83 @@ say "Building Ferrolin2.exe"
 cmake --preset windows -S "$repo_root" >/dev/null || exit 1
 cmake --build --preset windows --target Ferrolin2 -j "$(nproc)" || exit 1
 
-say "Starting Corvant Ferrolin 2 under Wine"
+say "Preparing the Wine prefix, the demo folder and the backup disk"
+wine_shutdown "$prefix" # an earlier run ends: this one starts afresh
 wine_environment "$prefix" || exit 1
-program="$repo_root/build/windows/app/Ferrolin2.exe"
-log="$repo_root/build/run/Ferrolin2.log"
-mkdir -p "$(dirname "$log")"
-nohup "$wine_loader" "$program" >"$log" 2>&1 </dev/null &
-sleep 3
-mkdir -p "$repo_root/build/run"
-shot="$repo_root/build/run/desktop.png"
-import -display "$DISPLAY" -window root "$shot" 2>/dev/null || shot="(no screenshot: imagemagick could not read $DISPLAY)"
+demo="$prefix/drive_c/Ferrolin Demo"
+disk="$prefix-media/backup-1"
+rm -rf "$demo" "$disk/Ferrolin Demo" "$disk/Corvant Ferrolin 2 Revisions"
+mkdir -p "$demo/Letters" "$demo/Photos" "$demo/Reports/2024"
+printf 'Things to do:\r\n- back up my files\r\n- water the plants\r\n' >"$demo/Notes.txt"
+printf 'Liebe Zoë,\r\nviele Grüße aus München!\r\n' >"$demo/Letters/Grüße an Zoë.txt"
+printf '買い物: パン、牛乳\r\n' >"$demo/日本語メモ.txt"
+printf 'Month,Income,Spending\r\nJanuary,2500,1900\r\nFebruary,2500,2100\r\n' \
+    >"$demo/Reports/2024/Budget.csv"
+convert -size 320x200 gradient:'#4668e4-#ffffff' "BMP3:$demo/Photos/Sky.bmp" 2>/dev/null \
+    || head -c 192054 /dev/zero >"$demo/Photos/Sky.bmp"
+: >"$demo/Letters/Empty draft.txt"
 
+# The settings the setup wizard would store: configured, on, with the tray icon, the demo folder
+# as source, F: as destination with its disk's identifier (label FERROLIN1, serial 1234abcd), a
+# zero last-sync time (so the first pass copies everything, with its progress), every change.
+options='HKCU\Software\Corvant Ferrolin 2\User Options'
+"$wine_loader" reg delete 'HKCU\Software\Corvant Ferrolin 2' /f >/dev/null 2>&1 </dev/null
+set_value() { "$wine_loader" reg add "$options" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1 </dev/null; }
+set_value Destination REG_SZ 'F:\' || { echo "cannot write the program's settings" >&2; exit 1; }
+set_value DiskID REG_SZ '1234-ABCD'
+set_value Source REG_MULTI_SZ 'C:\Ferrolin Demo'
+for name in 'Start Time Low' 'Start Time High' Revisions 'Scheduler TYP' 'Buy Status'; do
+    set_value "$name" REG_DWORD 0
+done
+for name in 'Mirror Status' 'Icon Status' 'Warning Status' 'Progress Status' '2Large Status' \
+    'FileError Status' 'FileName Status' 'NotCurrent Status'; do
+    set_value "$name" REG_DWORD 1
+done
+
+say "Starting Corvant Ferrolin 2 under Wine"
+program="$repo_root/build/windows/app/Ferrolin2.exe"
+log="$run/Ferrolin2.log"
+nohup "$wine_loader" "$program" >"$log" 2>&1 </dev/null 9>&- &
+# The first backup: wait until every demo file is on the disk (at most a minute).
+copied=no
+for _ in $(seq 120); do
+    if [ -f "$disk/Ferrolin Demo/Reports/2024/Budget.csv" ] \
+        && [ -f "$disk/Ferrolin Demo/日本語メモ.txt" ] && [ -f "$disk/Ferrolin Demo/Photos/Sky.bmp" ]; then
+        copied=yes
+        break
+    fi
+    sleep 0.5
+done
+sleep 1
+progress_shot="$run/first-backup.png"
+import -display "$DISPLAY" -window root "$progress_shot" 2>/dev/null \
+    || progress_shot="(no screenshot: imagemagick could not read $DISPLAY)"
+sleep 7 # the progress window closes a few seconds after the copy
+shot="$run/desktop.png"
+import -display "$DISPLAY" -window root "$shot" 2>/dev/null \
+    || shot="(no screenshot: imagemagick could not read $DISPLAY)"
+
+if [ "$copied" = yes ]; then
+    result="The first backup is done: every file of the demo folder is on the backup disk."
+else
+    result="The first backup has not finished yet (see the program log and the screenshots)."
+fi
 cat <<INFO
 
-Corvant Ferrolin 2 is running under Wine.
+Corvant Ferrolin 2 is running under Wine, in the background with its icon in the tray.
+$result
+
+  Source folder:  $demo
+                  (C:\\Ferrolin Demo for the program)
+  Backup disk:    $disk
+                  (the disk in the removable drive F:; the copy is in its "Ferrolin Demo" folder)
   Display:        $DISPLAY   (look at it with: import -display $DISPLAY -window root shot.png)
-  Screenshot:     $shot
+  Screenshots:    $progress_shot   (during the first backup)
+                  $shot   (afterwards)
   Wine prefix:    $prefix
   Program log:    $log
-  Backup drive:   F: is an emulated removable drive; its disk is the folder
-                  $prefix-media/backup-1
   Stop it with:   tools/run.sh --stop
-The program has no visible window yet: it runs hidden in the background.
+
+Try it: change or add a file in the source folder; about five seconds after the last change the
+program copies it to the backup disk, with the same name, contents and dates.
 INFO
