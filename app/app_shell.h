@@ -25,6 +25,9 @@ class AppShell {
     // Blocks for up to about two seconds.
     virtual void StopEngine() = 0;
     virtual void WakeEngine() = 0;
+    // The session is ending and the system ends the process without running its destructors:
+    // the retry list is written to its file now.
+    virtual void SaveRetryListNow() = 0;
 
     // The settings sheet and the setup wizard; each runs modally and returns when it is closed.
     virtual void OpenSettingsSheet() = 0;

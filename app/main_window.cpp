@@ -175,6 +175,7 @@ LRESULT CKRVMainWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION:
             if (wParam) {
                 shell_.StopEngine();
+                shell_.SaveRetryListNow();
             }
             return 0;
         case WMU_ADD_TRAY_ICON:

@@ -4,6 +4,7 @@
 #include "app/help_pages.h"
 #include "app/messages.h"
 #include "drivekit/win32/win32_drive_backend.h"
+#include "engine/retry_log.h"
 #include "framework/application.h"
 #include "framework/text.h"
 #include "os/win32/unique_handle.h"
@@ -131,6 +132,17 @@ void CKRVMirrorApp::StopEngine() {
 
 void CKRVMirrorApp::WakeEngine() {
     engine_.Wake();
+}
+
+// Windows ends the process soon after the session-end message, without the engine's destruction
+// that would save the list: files still to be copied would be forgotten. A worker that did not
+// stop in time (it is inside a prompt) still owns the list, and then it is left alone.
+void CKRVMirrorApp::SaveRetryListNow() {
+    if (engine_.IsWorkerRunning()) {
+        return;
+    }
+    os::Machine& machine = machine_.machine();
+    engine::SaveRetryLog(machine.files, engine::RetryLogPath(machine.system), engine_.retryList());
 }
 
 // The settings sheet is not part of the program yet: opening the settings shows the splash that

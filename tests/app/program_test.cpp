@@ -171,19 +171,29 @@ TEST_F(ProgramTest, CloseOfASwitchedOffProgramEndsWithoutAsking) {
     EXPECT_EQ(exitCode, 0u);
 }
 
-TEST_F(ProgramTest, SessionEndWithoutAShutdownCopyIsAllowed) {
+// Windows ends the program soon after WM_ENDSESSION, without its usual exit: the files still to
+// be copied must be in the retry list's file by then.
+TEST_F(ProgramTest, SessionEndWithoutAShutdownCopyIsAllowedAndKeepsTheRetryList) {
+    MakeSourceFiles();
     Configuration configuration = BaseConfiguration();
-    configuration.startTime = kJanuary2024;
     configuration.scheduleType = 1;
     configuration.atShutdown = 0;
     ASSERT_TRUE(WriteConfiguration(configuration));
+    const std::wstring busy = Source(L"notes.txt");
+    HANDLE held = CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     Start();
+    ASSERT_TRUE(WaitForStoredTimeOtherThan(0));
+
     DWORD_PTR answer = 7;
     ASSERT_TRUE(SendMessageTimeoutW(window_, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000, &answer));
     EXPECT_EQ(answer, 1u);
-    // The session ends: the engine stops, the program is left to the system.
     ASSERT_TRUE(SendMessageTimeoutW(window_, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer));
-    EXPECT_TRUE(program_->IsRunning());
+    program_->Kill();  // as the system does
+    CloseHandle(held);
+    const std::optional<std::string> log = ReadFileBytes(RetryLogPath());
+    ASSERT_TRUE(log.has_value()) << "the retry list was lost with the session";
+    EXPECT_NE(log->find(os::win32::Narrow(busy)), std::string::npos);
 }
 
 TEST_F(ProgramTest, MissingDiskIsAskedForAndTheCopyFollowsItsInsertion) {

@@ -29,6 +29,7 @@ class ScriptedShell final : public AppShell {
     void StartEngine() override { ++starts; }
     void StopEngine() override { ++stops; }
     void WakeEngine() override { ++wakes; }
+    void SaveRetryListNow() override { ++retrySaves; }
     void OpenSettingsSheet() override {
         ++settingsOpened;
         if (whileOpen) {
@@ -67,7 +68,7 @@ class ScriptedShell final : public AppShell {
     engine::SharedState sharedState;
     std::function<void()> whileOpen;
     int starts = 0, stops = 0, wakes = 0, settingsOpened = 0, wizardsRun = 0, aboutsShown = 0;
-    int trayAdds = 0, trayRemoves = 0;
+    int trayAdds = 0, trayRemoves = 0, retrySaves = 0;
     HWND aboutOwner = nullptr;
     bool promptActiveDuringAbout = false;
     std::vector<std::wstring> helpPages;
@@ -137,8 +138,10 @@ TEST_F(MainWindowTest, AlwaysAtShutdownHoldsTheSessionEndOfAnySchedule) {
     // The session really ends: the engine stops; a cancelled end stops nothing.
     window.Send(WM_ENDSESSION, FALSE);
     EXPECT_EQ(shell.stops, 0);
+    EXPECT_EQ(shell.retrySaves, 0);
     window.Send(WM_ENDSESSION, TRUE);
     EXPECT_EQ(shell.stops, 1);
+    EXPECT_EQ(shell.retrySaves, 1);
 }
 
 TEST_F(MainWindowTest, CopyCommandsWakeTheEngineAndACompleteCopyStartsFromTimeZero) {
