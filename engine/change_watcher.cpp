@@ -27,7 +27,8 @@ void ChangeWatcher::Stop() {
 }
 
 void ChangeWatcher::Run() {
-    changeEvent_->Reset();  // changes from before the start are forgotten
+    // The event is the engine's: the watcher only sets it, and leaves alone a signal it did not
+    // give (a copy command that came while the watcher started).
     std::vector<std::unique_ptr<os::ChangeNotification>> notifications;
     uint32_t error = os::kErrorSuccess;
     for (std::string folder : folders_) {

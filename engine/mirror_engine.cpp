@@ -104,6 +104,7 @@ uint32_t CKRVMirrorEngine::Start() {
     }
     worker_.reset();
     std::erase_if(retired_, [](const std::unique_ptr<os::Thread>& t) { return t->WaitForExit(0); });
+    wake_->Reset();  // the signal Stop gave the last worker is not a request for a pass
     auto control = std::make_shared<WorkerControl>();
     const uint32_t error =
         machine_.clock.StartThread([this, control] { Worker(control); }, worker_);
@@ -187,14 +188,19 @@ void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
             LoadSettings();
             settings = snapshot();
         }
-        wake_->Reset();
+        // No reset here: Start did it, and a copy command given since (the tray's "Copy now"
+        // right after the start, the session end) must not be lost.
         if (settings.scheduleType == settings::kScheduleOnEveryChange && !control->stop) {
             watcher_.Start(*wake_, settings.sources);
         } else if (settings.scheduleType == settings::kScheduleDaysOfWeek) {
             scheduler_.Start(*wake_);
         }
-        while (!control->stop && !shared_.shutdownCopyPending) {
-            const os::WaitStatus woke = WaitForWake(snapshot().waitIntervalMs, *control);
+        bool sessionEndCopied = false;
+        while (!control->stop && !(shared_.shutdownCopyPending && sessionEndCopied)) {
+            // A session end that is waiting for its copy gets it at once, however early it came.
+            const os::WaitStatus woke = shared_.shutdownCopyPending
+                                            ? os::WaitStatus::Signalled
+                                            : WaitForWake(snapshot().waitIntervalMs, *control);
             if (control->stop || woke == os::WaitStatus::Failed) {
                 break;
             }
@@ -212,8 +218,10 @@ void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
                 }
             }
             wake_->Reset();
+            const bool forSessionEnd = shared_.shutdownCopyPending;
             result = control->stop ? os::kErrorSuccess : Pass(snapshot().showProgress == 1);
             mainWindow_.PostAnimateStop();
+            sessionEndCopied = sessionEndCopied || forSessionEnd;
             if (result != os::kErrorSuccess) {
                 break;  // no further passes until the engine is started again
             }

@@ -238,15 +238,43 @@ TEST_F(WorkerTest, AWorkerStuckInAPromptNeverOverlapsTheNextOne) {
     sim.clock().Sleep(60000);
     e.Wake();
     sim.clock().Sleep(60000);
-    EXPECT_EQ(passes, 1);  // the new worker waits for the old one
-    answer->Set();         // the user answers; the old worker ends without another pass
-    sim.clock().Sleep(10000);
+    EXPECT_EQ(passes, 1);      // the new worker waits for the old one
+    answer->Set();             // the user answers; the old worker ends without another pass,
+    sim.clock().Sleep(10000);  // and the new one runs the pass asked for while it waited
+    EXPECT_EQ(passes, 2);
     EXPECT_EQ(mostAtOnce, 1);
     e.Wake();
     sim.clock().Sleep(10000);
-    EXPECT_EQ(passes, 2);
+    EXPECT_EQ(passes, 3);
     EXPECT_EQ(mostAtOnce, 1);
     e.Stop();
+}
+
+TEST_F(WorkerTest, ACopyCommandRightAfterTheStartIsNotLost) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleOnEveryChange);
+    MakeCountingEngine().Start();
+    engine->Wake();  // before the worker has even looked at its settings
+    sim.clock().Sleep(6000);
+    EXPECT_EQ(passTimes.size(), 1u);
+    engine->Stop();
+    engine->Start();  // the signal Stop gave the old worker is no request for a pass
+    sim.clock().Sleep(60000);
+    EXPECT_EQ(passTimes.size(), 1u);
+    engine->Stop();
+}
+
+TEST_F(WorkerTest, ASessionEndBeforeTheWorkerWaitsStillGetsItsCopy) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleAtShutdownOnly);
+    shared.shutdownCopyPending = true;  // Windows asked before the worker waited
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(1000);
+    ASSERT_EQ(passTimes.size(), 1u);
+    EXPECT_FALSE(engine->IsWorkerRunning());
+    EXPECT_EQ(sim.system().ShutDownRequests(), 1);
 }
 
 TEST_F(WorkerTest, TheSessionEndCopyRunsWithProgressAndThenShutsDown) {
