@@ -30,11 +30,11 @@ std::string DefaultKindName(EDriveFamily family, int subFamily) {
     return std::string(kKindRemovableDisk);
 }
 
-os::DriveType FileSystemTypeOf(const SimDriveSpec& spec) {
-    if (IsCDFamily(spec.family)) {
+os::DriveType FileSystemTypeOf(const SimDriveSpec& setup) {
+    if (IsCDFamily(setup.family)) {
         return os::DriveType::CdRom;
     }
-    const bool removable = spec.removable.value_or(spec.family != kFamilyExternalDisk);
+    const bool removable = setup.removable.value_or(setup.family != kFamilyExternalDisk);
     return removable ? os::DriveType::Removable : os::DriveType::Fixed;
 }
 
@@ -68,38 +68,38 @@ EError SimDriveBackend::RecordLocked(SimRequest request) {
 // ---------------------------------------------------------------------------------------------
 // Test controls
 
-void SimDriveBackend::AddDrive(char letter, const SimDriveSpec& spec) {
+void SimDriveBackend::AddDrive(char letter, const SimDriveSpec& setup) {
     const char upper = NormalizeDriveLetter(letter);
     std::lock_guard lock(mutex_);
     SimDrive drive;
-    drive.spec = spec;
-    if (!drive.spec.removable) {
-        drive.spec.removable = spec.family != kFamilyExternalDisk;
+    drive.setup = setup;
+    if (!drive.setup.removable) {
+        drive.setup.removable = setup.family != kFamilyExternalDisk;
     }
-    if (drive.spec.kindName.empty()) {
-        drive.spec.kindName = DefaultKindName(spec.family, spec.subFamily);
+    if (drive.setup.kindName.empty()) {
+        drive.setup.kindName = DefaultKindName(setup.family, setup.subFamily);
     }
-    files_.AddDrive(DriveKey(upper), FileSystemTypeOf(drive.spec), nullptr);
+    files_.AddDrive(DriveKey(upper), FileSystemTypeOf(drive.setup), nullptr);
     drives_[upper] = std::move(drive);
 }
 
-std::shared_ptr<SimDisk> SimDriveBackend::CreateDisk(const SimDiskSpec& spec) {
+std::shared_ptr<SimDisk> SimDriveBackend::CreateDisk(const SimDiskSpec& setup) {
     os::sim::SimMediumSpec medium;
-    medium.label = spec.label;
-    medium.serialNumber = spec.serialNumber;
-    medium.capacityBytes = spec.capacityBytes;
-    medium.bytesPerSector = spec.bytesPerSector;
-    medium.sectorsPerCluster = spec.sectorsPerCluster;
+    medium.label = setup.label;
+    medium.serialNumber = setup.serialNumber;
+    medium.capacityBytes = setup.capacityBytes;
+    medium.bytesPerSector = setup.bytesPerSector;
+    medium.sectorsPerCluster = setup.sectorsPerCluster;
     medium.fileSystem = "FAT32";
-    medium.writeProtected = spec.writeProtectSwitch || IsProtectedState(spec.protection);
+    medium.writeProtected = setup.writeProtectSwitch || IsProtectedState(setup.protection);
     auto disk = std::make_shared<SimDisk>();
     disk->medium_ = files_.CreateMedium(medium);
     disk->identifier_ =
-        spec.identifier.empty() ? FormatVolumeSerial(spec.serialNumber) : spec.identifier;
-    disk->protection_ = spec.writeProtectSwitch ? kProtectWrite : spec.protection;
-    disk->password_ = spec.password;
-    disk->writeProtectSwitch_ = spec.writeProtectSwitch;
-    disk->sizesUnavailable_ = spec.sizesUnavailable;
+        setup.identifier.empty() ? FormatVolumeSerial(setup.serialNumber) : setup.identifier;
+    disk->protection_ = setup.writeProtectSwitch ? kProtectWrite : setup.protection;
+    disk->password_ = setup.password;
+    disk->writeProtectSwitch_ = setup.writeProtectSwitch;
+    disk->sizesUnavailable_ = setup.sizesUnavailable;
     std::lock_guard lock(mutex_);
     disks_.push_back(disk);
     return disk;
@@ -201,13 +201,13 @@ DriveFacts SimDriveBackend::DescribeDrive(char letter) {
         return facts;
     }
     facts.present = true;
-    facts.corvantCDDrive = IsCDFamily(drive->spec.family);
-    facts.corvantDrive = !facts.corvantCDDrive && drive->spec.family != kFamilyNone;
-    facts.removable = drive->spec.removable.value_or(true);
-    facts.family = drive->spec.family;
-    facts.subFamily = drive->spec.subFamily;
-    facts.adapter = drive->spec.adapter;
-    facts.kindName = drive->spec.kindName;
+    facts.corvantCDDrive = IsCDFamily(drive->setup.family);
+    facts.corvantDrive = !facts.corvantCDDrive && drive->setup.family != kFamilyNone;
+    facts.removable = drive->setup.removable.value_or(true);
+    facts.family = drive->setup.family;
+    facts.subFamily = drive->setup.subFamily;
+    facts.adapter = drive->setup.adapter;
+    facts.kindName = drive->setup.kindName;
     return facts;
 }
 
@@ -239,7 +239,7 @@ MediumFacts SimDriveBackend::ReadMedium(char letter) {
 uint64_t SimDriveBackend::MaxRawCapacity(char letter) {
     std::lock_guard lock(mutex_);
     const SimDrive* drive = FindLocked(letter);
-    return drive == nullptr ? 0 : drive->spec.maxRawCapacity;
+    return drive == nullptr ? 0 : drive->setup.maxRawCapacity;
 }
 
 bool SimDriveBackend::TestUnitReady(char letter) {
@@ -267,7 +267,7 @@ EError SimDriveBackend::LockMedium(char letter, bool exclusive) {
     SimDrive* drive = FindLocked(letter);
     if (drive == nullptr) {
         request.result = kErrInvalidDrive;
-    } else if (!drive->spec.removable.value_or(true)) {
+    } else if (!drive->setup.removable.value_or(true)) {
         request.result = kErrNotSupported;  // nothing to lock in a fixed disk
     } else {
         ++(exclusive ? drive->exclusiveLocks : drive->locks);
@@ -281,7 +281,7 @@ EError SimDriveBackend::ReleaseMedium(char letter, bool exclusive) {
     SimDrive* drive = FindLocked(letter);
     if (drive == nullptr) {
         request.result = kErrInvalidDrive;
-    } else if (!drive->spec.removable.value_or(true)) {
+    } else if (!drive->setup.removable.value_or(true)) {
         request.result = kErrNotSupported;
     } else {
         int& count = exclusive ? drive->exclusiveLocks : drive->locks;
@@ -300,7 +300,7 @@ EError SimDriveBackend::Eject(char letter) {
     SimDrive* drive = FindLocked(letter);
     if (drive == nullptr) {
         request.result = kErrInvalidDrive;
-    } else if (!drive->spec.removable.value_or(true)) {
+    } else if (!drive->setup.removable.value_or(true)) {
         request.result = kErrNotSupported;
     } else if (drive->locks + drive->exclusiveLocks > 0) {
         request.result = kErrDriveLocked;  // a locked drive keeps its disk

@@ -98,9 +98,9 @@ class SimDriveBackend final : public Backend {
     explicit SimDriveBackend(os::sim::SimFileSystem& files);
 
     // Adds a drive of the maker at the letter to the file system, empty.
-    void AddDrive(char letter, const SimDriveSpec& spec = {});
+    void AddDrive(char letter, const SimDriveSpec& setup = {});
     // A disk with its medium, not in any drive yet.
-    std::shared_ptr<SimDisk> CreateDisk(const SimDiskSpec& spec);
+    std::shared_ptr<SimDisk> CreateDisk(const SimDiskSpec& setup);
     // What the user does: put a disk into a drive (one in it already comes out), take it out.
     void InsertDisk(char letter, std::shared_ptr<SimDisk> disk);
     std::shared_ptr<SimDisk> RemoveDisk(char letter);
@@ -135,7 +135,7 @@ class SimDriveBackend final : public Backend {
 
   private:
     struct SimDrive {
-        SimDriveSpec spec;
+        SimDriveSpec setup;
         int locks = 0;
         int exclusiveLocks = 0;
         bool formatLocked = false;

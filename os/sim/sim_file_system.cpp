@@ -355,7 +355,8 @@ class SimChangeNotification final : public ChangeNotification, public SimSignal 
 // ---------------------------------------------------------------------------------------------
 // Media
 
-SimMedium::SimMedium(const SimMediumSpec& spec) : spec_(spec), root_(std::make_shared<SimNode>()) {
+SimMedium::SimMedium(const SimMediumSpec& setup)
+    : spec_(setup), root_(std::make_shared<SimNode>()) {
     root_->directory = true;
     root_->attributes = kAttributeDirectory;
     root_->medium = this;
@@ -989,12 +990,12 @@ uint32_t SimFileSystem::GetVolumeInfo(const std::string& root, VolumeInfo& info)
     if (!drive->second.medium) {
         return kErrorNotReady;
     }
-    const SimMediumSpec& spec = drive->second.medium->spec_;
-    info.label = spec.label;
-    info.serialNumber = spec.serialNumber;
-    info.fileSystem = spec.fileSystem;
+    const SimMediumSpec& setup = drive->second.medium->spec_;
+    info.label = setup.label;
+    info.serialNumber = setup.serialNumber;
+    info.fileSystem = setup.fileSystem;
     info.maximumComponentLength = kMaximumComponentUnits;
-    info.readOnly = spec.writeProtected;
+    info.readOnly = setup.writeProtected;
     return kErrorSuccess;
 }
 
@@ -1054,8 +1055,8 @@ uint32_t SimFileSystem::MakeChangeNotification(const std::string& folder, bool w
 // ---------------------------------------------------------------------------------------------
 // Test controls
 
-std::shared_ptr<SimMedium> SimFileSystem::CreateMedium(const SimMediumSpec& spec) {
-    return std::make_shared<SimMedium>(spec);
+std::shared_ptr<SimMedium> SimFileSystem::CreateMedium(const SimMediumSpec& setup) {
+    return std::make_shared<SimMedium>(setup);
 }
 
 void SimFileSystem::AddDrive(const std::string& root, DriveType type,

@@ -37,9 +37,9 @@ struct SimMediumSpec {
 // every drive and insert it again later, contents intact.
 class SimMedium {
   public:
-    explicit SimMedium(const SimMediumSpec& spec);
+    explicit SimMedium(const SimMediumSpec& setup);
     ~SimMedium();
-    const SimMediumSpec& spec() const { return spec_; }
+    const SimMediumSpec& setup() const { return spec_; }
 
   private:
     friend class SimFileSystem;
@@ -100,7 +100,7 @@ class SimFileSystem final : public FileSystem {
                                     std::unique_ptr<ChangeNotification>& notification) override;
 
     // Drives and media. root is "C:" or "\\server\share".
-    std::shared_ptr<SimMedium> CreateMedium(const SimMediumSpec& spec);
+    std::shared_ptr<SimMedium> CreateMedium(const SimMediumSpec& setup);
     void AddDrive(const std::string& root, DriveType type, std::shared_ptr<SimMedium> medium);
     void RemoveDrive(const std::string& root);
     void InsertMedium(const std::string& root, std::shared_ptr<SimMedium> medium);

@@ -27,11 +27,11 @@ class DriveTest : public ::testing::Test {
         card.adapter = kAdapterUsb;
         card.maxRawCapacity = 64ULL << 30;
         drives->AddDrive('F', card);
-        SimDiskSpec spec;
-        spec.label = "BACKUP1";
-        spec.serialNumber = 0x1234ABCD;
-        spec.capacityBytes = 8ULL << 30;  // past 32 bits
-        backup1 = drives->CreateDisk(spec);
+        SimDiskSpec setup;
+        setup.label = "BACKUP1";
+        setup.serialNumber = 0x1234ABCD;
+        setup.capacityBytes = 8ULL << 30;  // past 32 bits
+        backup1 = drives->CreateDisk(setup);
         drives->InsertDisk('F', backup1);
     }
 
@@ -163,10 +163,10 @@ TEST_F(DriveTest, ADriveWithoutADiskSaysSoAndItsDiskIsEmpty) {
 TEST_F(DriveTest, AnOpenDriveSeesTheDiskOfNowAndADiskIsASnapshot) {
     Drive drive('F');
     const Disk before = drive.getDisk();
-    SimDiskSpec spec;
-    spec.label = "";
-    spec.serialNumber = 0x0BAD0F00;
-    drives->InsertDisk('F', drives->CreateDisk(spec));
+    SimDiskSpec setup;
+    setup.label = "";
+    setup.serialNumber = 0x0BAD0F00;
+    drives->InsertDisk('F', drives->CreateDisk(setup));
     EXPECT_EQ(before.getIdentifier(), "1234-ABCD");
     EXPECT_EQ(drive.getDisk().getIdentifier(), "0BAD-0F00");
     EXPECT_EQ(drive.getLabelText(), "Removable Disk (F:)");
@@ -175,10 +175,10 @@ TEST_F(DriveTest, AnOpenDriveSeesTheDiskOfNowAndADiskIsASnapshot) {
 }
 
 TEST_F(DriveTest, ADiskThatCannotReportItsSizesSaysSo) {
-    SimDiskSpec spec;
-    spec.label = "RAW";
-    spec.sizesUnavailable = true;
-    drives->InsertDisk('F', drives->CreateDisk(spec));
+    SimDiskSpec setup;
+    setup.label = "RAW";
+    setup.sizesUnavailable = true;
+    drives->InsertDisk('F', drives->CreateDisk(setup));
     Disk disk = Drive('F').getDisk();
     EXPECT_TRUE(disk.isSizeUnavailable());
     EXPECT_EQ(disk.getCapacity().get(), 0u);

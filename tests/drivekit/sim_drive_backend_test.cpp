@@ -26,13 +26,13 @@ class SimDriveBackendTest : public ::testing::Test {
     std::shared_ptr<SimDisk> MakeDisk(const std::string& label, uint32_t serial,
                                       EProtectState protection = kProtectNone,
                                       const std::string& password = "") {
-        SimDiskSpec spec;
-        spec.label = label;
-        spec.serialNumber = serial;
-        spec.capacityBytes = 64ULL << 20;
-        spec.protection = protection;
-        spec.password = password;
-        return drives->CreateDisk(spec);
+        SimDiskSpec setup;
+        setup.label = label;
+        setup.serialNumber = serial;
+        setup.capacityBytes = 64ULL << 20;
+        setup.protection = protection;
+        setup.password = password;
+        return drives->CreateDisk(setup);
     }
 
     // What the file system says when the program writes a file to the disk.
@@ -93,10 +93,10 @@ TEST_F(SimDriveBackendTest, RequestsThatMakeNoSenseChangeNothing) {
 }
 
 TEST_F(SimDriveBackendTest, TheWriteProtectSwitchCannotBeMovedBySoftware) {
-    SimDiskSpec spec;
-    spec.label = "LOCKED";
-    spec.writeProtectSwitch = true;
-    drives->InsertDisk('F', drives->CreateDisk(spec));
+    SimDiskSpec setup;
+    setup.label = "LOCKED";
+    setup.writeProtectSwitch = true;
+    drives->InsertDisk('F', drives->CreateDisk(setup));
     Drive drive('F');
     EXPECT_EQ(drive.getDisk().getProtectState(), kProtectWrite);
     EXPECT_EQ(drive.setProtect(kProtectNone, ""), kErrWriteProtect);

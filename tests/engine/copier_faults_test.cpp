@@ -20,10 +20,10 @@ constexpr char kRevisionFolder[] = "Corvant Ferrolin 2 Revisions\\Data\\";
 // with its revision kept, a new file in a new folder, and a file on the retry list.
 struct Rig {
     Rig() {
-        os::sim::SimMediumSpec spec;
-        spec.capacityBytes = 64ULL << 20;
+        os::sim::SimMediumSpec setup;
+        setup.capacityBytes = 64ULL << 20;
         machine.files().AddDrive("F:", os::DriveType::Removable,
-                                 machine.files().CreateMedium(spec));
+                                 machine.files().CreateMedium(setup));
         PutSource("C:\\Data\\a.txt", "a, new");
         PutSource("C:\\Data\\Sub\\b.txt", "b, new");
         PutSource("C:\\Data\\c.txt", std::string(70000, 'c'));  // three blocks

@@ -186,10 +186,10 @@ os::FileTime At(int64_t seconds) {
 }
 
 CopierTest::CopierTest() {
-    os::sim::SimMediumSpec spec;
-    spec.label = "FERROLIN";
-    spec.capacityBytes = 64ULL << 20;
-    disk = machine.files().CreateMedium(spec);
+    os::sim::SimMediumSpec setup;
+    setup.label = "FERROLIN";
+    setup.capacityBytes = 64ULL << 20;
+    disk = machine.files().CreateMedium(setup);
     machine.files().AddDrive("F:", os::DriveType::Removable, disk);
     copier = std::make_unique<FileCopier>(files, owner, store, 0);
 }

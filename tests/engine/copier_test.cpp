@@ -252,9 +252,9 @@ TEST_F(CopierTest, CancellingTheRetryPassKeepsEveryFileNotCopied) {
 class SmallDiskTest : public CopierTest {
   protected:
     SmallDiskTest() {
-        os::sim::SimMediumSpec spec;
-        spec.capacityBytes = 1ULL << 20;  // 1 MB, clusters of 4096 bytes
-        disk = machine.files().CreateMedium(spec);
+        os::sim::SimMediumSpec setup;
+        setup.capacityBytes = 1ULL << 20;  // 1 MB, clusters of 4096 bytes
+        disk = machine.files().CreateMedium(setup);
         machine.files().InsertMedium("F:", disk);
     }
 };
@@ -290,9 +290,9 @@ TEST_F(SmallDiskTest, ANewDiskFromTheOwnerTakesTheRestOfThePass) {
     std::shared_ptr<os::sim::SimMedium> full;
     owner.onDiskFull = [&](const RecordingOwner::DiskFull&) {
         full = sim().EjectMedium("F:");
-        os::sim::SimMediumSpec spec;
-        spec.capacityBytes = 1ULL << 20;
-        sim().InsertMedium("F:", sim().CreateMedium(spec));
+        os::sim::SimMediumSpec setup;
+        setup.capacityBytes = 1ULL << 20;
+        sim().InsertMedium("F:", sim().CreateMedium(setup));
         return 0u;
     };
     ASSERT_EQ(Backup(), 0u);
@@ -340,10 +340,10 @@ TEST_F(CopierTest, ADiskFilledByAnotherProgramDuringThePassIsMeasuredAgain) {
 }
 
 TEST_F(CopierTest, SizesBeyondFourGigabytesAreCountedInFull) {
-    os::sim::SimMediumSpec spec;
-    spec.capacityBytes = 1ULL << 40;  // 1 TB: its 32-bit figures would look nearly full
-    spec.sectorsPerCluster = 64;
-    disk = sim().CreateMedium(spec);
+    os::sim::SimMediumSpec setup;
+    setup.capacityBytes = 1ULL << 40;  // 1 TB: its 32-bit figures would look nearly full
+    setup.sectorsPerCluster = 64;
+    disk = sim().CreateMedium(setup);
     sim().InsertMedium("F:", disk);
     os::sim::SimPutOptions big;
     big.times = os::FileTimes{At(-10), At(-10), At(-10)};

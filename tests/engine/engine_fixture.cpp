@@ -137,9 +137,9 @@ int RecordingMainWindow::Count(const std::string& message) const {
 
 EngineFixture::EngineFixture() {
     participation_ = std::make_unique<os::sim::SimClock::Participation>(sim.clock());
-    drvKit::sim::SimDriveSpec spec;
-    spec.subFamily = 7;
-    drives->AddDrive('F', spec);
+    drvKit::sim::SimDriveSpec setup;
+    setup.subFamily = 7;
+    drives->AddDrive('F', setup);
     drives->InsertDisk('F', NewDisk(1));
 }
 
@@ -157,13 +157,13 @@ std::string EngineFixture::Identifier(int number) const {
 std::shared_ptr<drvKit::sim::SimDisk> EngineFixture::NewDisk(int number, uint64_t capacity,
                                                              drvKit::EProtectState protection,
                                                              const std::string& password) {
-    drvKit::sim::SimDiskSpec spec;
-    spec.label = "BACKUP" + std::to_string(number);
-    spec.serialNumber = static_cast<uint32_t>(number);
-    spec.capacityBytes = capacity;
-    spec.protection = protection;
-    spec.password = password;
-    return drives->CreateDisk(spec);
+    drvKit::sim::SimDiskSpec setup;
+    setup.label = "BACKUP" + std::to_string(number);
+    setup.serialNumber = static_cast<uint32_t>(number);
+    setup.capacityBytes = capacity;
+    setup.protection = protection;
+    setup.password = password;
+    return drives->CreateDisk(setup);
 }
 
 void EngineFixture::Configure(const std::vector<std::string>& sources,

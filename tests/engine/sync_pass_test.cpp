@@ -82,8 +82,8 @@ TEST_F(SyncPassTest, RemindMeLaterCopiesNothingAndAsksOnce) {
 
 TEST_F(SyncPassTest, TheDiskIsFollowedToAnotherDriveLetterWithoutAPrompt) {
     KnownDisk(1);
-    drvKit::sim::SimDriveSpec spec;
-    drives->AddDrive('G', spec);
+    drvKit::sim::SimDriveSpec setup;
+    drives->AddDrive('G', setup);
     drives->InsertDisk('G', drives->RemoveDisk('F'));
     MakeEngine();
     ASSERT_EQ(engine->RunPass(false), 0u);
@@ -258,10 +258,10 @@ TEST_F(SyncPassTest, TheFillingRuleTakesACdThatReportsNoCapacityAsHolding540Mega
     cd.family = drvKit::kFamilyCD;
     cd.subFamily = drvKit::kSubFamilyOptical;
     drives->AddDrive('R', cd);
-    drvKit::sim::SimDiskSpec spec;
-    spec.serialNumber = 77;
-    spec.sizesUnavailable = true;
-    drives->InsertDisk('R', drives->CreateDisk(spec));
+    drvKit::sim::SimDiskSpec setup;
+    setup.serialNumber = 77;
+    setup.sizesUnavailable = true;
+    drives->InsertDisk('R', drives->CreateDisk(setup));
     store().WriteDestination("R:\\");
     KnownDisk(77);
     MakeEngine();

@@ -126,9 +126,9 @@ std::string FileName(int file) {
 
 int main() {
     os::sim::SimMachine sim;
-    os::sim::SimMediumSpec spec;
-    spec.capacityBytes = 64ULL << 30;
-    sim.files().AddDrive("F:", os::DriveType::Removable, sim.files().CreateMedium(spec));
+    os::sim::SimMediumSpec setup;
+    setup.capacityBytes = 64ULL << 30;
+    sim.files().AddDrive("F:", os::DriveType::Removable, sim.files().CreateMedium(setup));
     const std::string contents(kFileBytes, 'x');
     size_t pathBytes = 0;
     for (int folder = 0; folder < kFolders; ++folder) {

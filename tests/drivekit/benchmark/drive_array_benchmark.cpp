@@ -53,10 +53,10 @@ void MeasureSimulated(int driveCount) {
         const char letter = static_cast<char>('D' + i);
         drives->AddDrive(letter);
         if (i % 2 == 0) {  // every other drive holds a disk
-            drvKit::sim::SimDiskSpec spec;
-            spec.label = "BACKUP" + std::to_string(i);
-            spec.serialNumber = 0x10000000u + static_cast<uint32_t>(i);
-            drives->InsertDisk(letter, drives->CreateDisk(spec));
+            drvKit::sim::SimDiskSpec setup;
+            setup.label = "BACKUP" + std::to_string(i);
+            setup.serialNumber = 0x10000000u + static_cast<uint32_t>(i);
+            drives->InsertDisk(letter, drives->CreateDisk(setup));
         }
     }
     const std::string what = "simulated, " + std::to_string(driveCount) + " maker's drives";

@@ -13,11 +13,11 @@ namespace {
 class SimFileSystemTest : public ::testing::Test {
   protected:
     SimFileSystemTest() {
-        SimMediumSpec spec;
-        spec.label = "BACKUP1";
-        spec.serialNumber = 0x1234ABCD;
-        spec.capacityBytes = 1 << 20;  // 256 clusters of 4096 bytes
-        disk = files.CreateMedium(spec);
+        SimMediumSpec setup;
+        setup.label = "BACKUP1";
+        setup.serialNumber = 0x1234ABCD;
+        setup.capacityBytes = 1 << 20;  // 256 clusters of 4096 bytes
+        disk = files.CreateMedium(setup);
         files.AddDrive("F:", DriveType::Removable, disk);
     }
 
@@ -132,7 +132,8 @@ TEST_F(SimFileSystemTest, FaultsFailTheNamedOperationOnMatchingPaths) {
     EXPECT_EQ(file->Read(&c, 1, got), 23u);
     sim.ClearFaults();
     EXPECT_EQ(file->Read(&c, 1, got), kErrorSuccess);
-    // A search pattern names its folder with a literal star; a fault pattern's star still covers it.
+    // A search pattern names its folder with a literal star; a fault pattern's star still covers
+    // it.
     sim.FailOperation(SimOperation::Find, "C:\\Data\\*", kErrorAccessDenied, 1);
     std::unique_ptr<DirectorySearch> search;
     FileInfo first;
@@ -162,10 +163,10 @@ TEST_F(SimFileSystemTest, EachOperationOfARunCanBeFailedInTurn) {
 }
 
 TEST_F(SimFileSystemTest, SparseFilesHaveLargeSizesWithoutTheMemory) {
-    SimMediumSpec spec;
-    spec.capacityBytes = 2ULL << 40;
-    spec.sectorsPerCluster = 8;
-    files.AddDrive("D:", DriveType::Fixed, files.CreateMedium(spec));
+    SimMediumSpec setup;
+    setup.capacityBytes = 2ULL << 40;
+    setup.sectorsPerCluster = 8;
+    files.AddDrive("D:", DriveType::Fixed, files.CreateMedium(setup));
     const uint64_t fiveGb = 5ULL << 30;
     ASSERT_EQ(files.PutSparseFile("D:\\video.mkv", fiveGb), kErrorSuccess);
     FileInfo info;
