@@ -15,31 +15,6 @@ constexpr int kFormatLockTries = 30;
 constexpr uint32_t kCdCapacity = 566231040;  // 540 MB: what a CD drive that reports 0 holds
 constexpr uint32_t kBusyPromptRetryMs = 1000;
 
-// The program's drive icon for a drive's sub-family, as the insert-disk prompt shows it.
-int InsertDiskIcon(int subFamily) {
-    switch (subFamily) {
-        case 1:
-            return 119;
-        case 2:
-            return 125;
-        case 3:
-            return 122;
-        case 4:
-            return 123;
-        case 5:
-            return 120;
-        case 6:
-            return 124;
-        case 7:
-            return 121;
-        case 11:
-        case 15:
-            return 126;
-        default:
-            return 0;
-    }
-}
-
 bool IsWritableState(uint32_t state) {
     return state == 0 || state == 4 || state == 5 || state == 6 || state == 7;
 }
@@ -188,7 +163,7 @@ int CKRVMirrorEngine::LocateBackupDisk() {
                     continue;
                 }
                 answer =
-                    prompts_.InsertDisk(InsertDiskIcon(drive.getSubFamily()), drive.getLabelText());
+                    prompts_.InsertDisk(drive.getIcon(drvKit::kIconLarge), drive.getLabelText());
                 if (answer == kResultOk) {
                     store_.WriteDiskId(current);
                     store_.ReadDiskId(stored);
