@@ -155,10 +155,7 @@ uint32_t CKRVMirrorEngine::MakeNewDiskWritable() {
             return os::kErrorOperationAborted;
         }
         savedProtectState_ = static_cast<int>(state);
-        for (int tries = 0; tries < 30 && !drive.osFormatLock(); ++tries) {
-            machine_.clock.Sleep(1000);
-        }
-        drive.osFormatUnlock();
+        WaitUntilNoFileIsOpen(drive);
         drive.setProtect(drvKit::kProtectNone,
                          password.text());  // the state read below says how it went
         diskPassword_ = std::move(password);

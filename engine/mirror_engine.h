@@ -137,6 +137,8 @@ class CKRVMirrorEngine final : public CopierOwner {
     int AcceptBackupDisk(drvKit::Drive& drive, const std::string& identifier);
     void CheckDiskFilling();
     void FinishPass();
+    // Waits, at most 30 seconds, until the drive's format lock can be had.
+    void WaitUntilNoFileIsOpen(drvKit::Drive& drive);
     // Puts back the protection lifted for the pass, when one was.
     void RestoreProtection(drvKit::Drive& drive, uint32_t settleMs);
     // A new disk after a swap: 0 when it can be written (its protection lifted if need be), 995

@@ -303,16 +303,21 @@ void CKRVMirrorEngine::FinishPass() {
     }
 }
 
+// The format lock is granted only while no file of the disk is open: taking it (and letting it go
+// at once) waits for the system and other programs to let go of the disk, at most 30 seconds.
+void CKRVMirrorEngine::WaitUntilNoFileIsOpen(drvKit::Drive& drive) {
+    for (int tries = 0; tries < kFormatLockTries && !drive.osFormatLock(); ++tries) {
+        machine_.clock.Sleep(1000);
+    }
+    drive.osFormatUnlock();
+}
+
 void CKRVMirrorEngine::RestoreProtection(drvKit::Drive& drive, uint32_t settleMs) {
     if (!tempUnprotected_) {
         return;
     }
     machine_.clock.Sleep(settleMs);
-    // The format lock waits until no file of the disk is open any more.
-    for (int tries = 0; tries < kFormatLockTries && !drive.osFormatLock(); ++tries) {
-        machine_.clock.Sleep(1000);
-    }
-    drive.osFormatUnlock();
+    WaitUntilNoFileIsOpen(drive);
     drive.setProtect(static_cast<drvKit::EProtectState>(savedProtectState_),
                      diskPassword_.text());  // not checked
     tempUnprotected_ = false;
