@@ -49,13 +49,13 @@ uint32_t CKRVMirrorEngine::DiskFullHandler(const os::FileTime& firstDate,
                                            const std::string& /*destination*/,
                                            uint64_t bytesWritten) {
     if (!shared_.TryEnterPrompt()) {
-        // Another window is up: the copier tries the file again, a second from now, until that
-        // window closes or the engine stops.
+        // Another window is up: the copier tries the file again on the same disk, a second from
+        // now, until that window closes or the engine stops.
         if (StopRequested()) {
             return os::kErrorOperationAborted;
         }
         machine_.clock.Sleep(1000);
-        return os::kErrorSuccess;
+        return os::kErrorRetry;
     }
     uint32_t result = os::kErrorSuccess;
     std::string destination;

@@ -38,12 +38,14 @@ inline constexpr uint32_t kErrorFilenameExcedRange = 206;
 inline constexpr uint32_t kErrorMoreData = 234;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
 inline constexpr uint32_t kErrorDirectory = 267;
+inline constexpr uint32_t kErrorDirectoryNotSupported = 336;
 inline constexpr uint32_t kErrorOperationAborted = 995;
 inline constexpr uint32_t kErrorFileInvalid = 1006;
 inline constexpr uint32_t kErrorKeyDeleted = 1018;
 inline constexpr uint32_t kErrorPossibleDeadlock = 1131;
 inline constexpr uint32_t kErrorDeviceNotConnected = 1167;
 inline constexpr uint32_t kErrorNotFound = 1168;
+inline constexpr uint32_t kErrorRetry = 1237;
 inline constexpr uint32_t kErrorPrivilegeNotHeld = 1314;
 
 }  // namespace os
