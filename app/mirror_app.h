@@ -53,6 +53,7 @@ class CKRVMirrorApp final : public AppShell {
     void StartEngine() override;
     void StopEngine() override;
     void WakeEngine() override;
+    void RequestCompleteCopy() override;
     void SaveRetryListNow() override;
     void OpenSettingsSheet() override;
     void RunSetupWizard() override;

@@ -18,7 +18,7 @@ constexpr uint32_t kStopWaitMs = 2000;
 
 // The worker whose pass runs on this thread; null on other threads (RunPassForFolders runs on the
 // user-interface thread while the worker is stopped).
-thread_local const std::atomic<bool>* currentStopFlag = nullptr;
+thread_local const CKRVMirrorEngine::WorkerControl* currentWorker = nullptr;
 
 }  // namespace
 
@@ -128,6 +128,10 @@ void CKRVMirrorEngine::Stop() {
         if (worker_->WaitForExit(kStopWaitMs)) {
             worker_.reset();
         } else {
+            {
+                std::lock_guard settingsLock(settingsWriteMutex_);
+                control_->retired = true;
+            }
             retired_.push_back(std::move(worker_));  // it ends by itself after its prompt
         }
     }
@@ -138,11 +142,36 @@ void CKRVMirrorEngine::Wake() {
 }
 
 bool CKRVMirrorEngine::StopRequested() const {
-    return currentStopFlag != nullptr && *currentStopFlag;
+    return currentWorker != nullptr && currentWorker->stop;
 }
 
 bool CKRVMirrorEngine::CanWaitForPromptGuard() const {
-    return currentStopFlag != nullptr;
+    return currentWorker != nullptr;
+}
+
+void CKRVMirrorEngine::RequestCompleteCopy() {
+    {
+        std::lock_guard lock(settingsWriteMutex_);
+        // A failure leaves the last-sync time as it was: the next pass copies what changed.
+        static_cast<void>(store_.WriteStartTime(0));
+    }
+    Wake();
+}
+
+uint32_t CKRVMirrorEngine::StoreLastSyncTime(os::FileTime startedFrom, os::FileTime newTime) {
+    std::lock_guard lock(settingsWriteMutex_);
+    if (currentWorker != nullptr && currentWorker->retired) {
+        return os::kErrorSuccess;  // the settings are the sheet's now; these files come again
+    }
+    os::FileTime stored = startedFrom;
+    if (store_.ReadStartTime(stored) == os::kErrorSuccess && stored != startedFrom) {
+        return os::kErrorSuccess;  // asked for meanwhile: the next pass starts from what is stored
+    }
+    {
+        std::lock_guard snapshotLock(snapshotMutex_);
+        snapshot_.lastSync = newTime;
+    }
+    return store_.WriteStartTime(newTime);
 }
 
 uint32_t CKRVMirrorEngine::Pass(bool showProgress) {
@@ -170,7 +199,7 @@ os::WaitStatus CKRVMirrorEngine::WaitForWake(uint64_t intervalMs, const WorkerCo
 
 void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
     std::lock_guard gate(*workerGate_);
-    currentStopFlag = &control->stop;
+    currentWorker = control.get();
     uint32_t result = os::kErrorSuccess;
     LoadSettings();
     Snapshot settings = snapshot();
@@ -231,7 +260,7 @@ void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
         EndSession();
     }
     lastWorkerResult_ = result;
-    currentStopFlag = nullptr;
+    currentWorker = nullptr;
 }
 
 // The session-end copy is done: shut Windows down, whatever kind of session end it had started.

@@ -78,6 +78,9 @@ class CKRVMirrorEngine final : public CopierOwner {
     void Wake();
     // The settings sheet asks for a complete copy when the worker next starts.
     void RequestFullCopy() { fullCopyPending_ = true; }
+    // The tray's complete copy (40011): stores a zero last-sync time and wakes the worker. Asked
+    // while a pass runs, it is the next pass's: the running one does not store its time over it.
+    void RequestCompleteCopy();
 
     // One sync pass over the stored source folders.
     uint32_t RunPass(bool showProgress);
@@ -120,11 +123,14 @@ class CKRVMirrorEngine final : public CopierOwner {
     using PassFunction = std::function<uint32_t(bool showProgress)>;
     void ReplacePassForTesting(PassFunction pass) { passOverride_ = std::move(pass); }
 
-  private:
+    // What Stop tells one worker.
     struct WorkerControl {
         std::atomic<bool> stop{false};
+        // Stop gave up waiting for the worker: from then on it writes no setting.
+        std::atomic<bool> retired{false};
     };
 
+  private:
     void Worker(const std::shared_ptr<WorkerControl>& control);
     uint32_t Pass(bool showProgress);
     uint32_t RunPassOver(const std::vector<std::string>& folders, os::FileTime since,
@@ -151,6 +157,9 @@ class CKRVMirrorEngine final : public CopierOwner {
     // Waits for the wake event for an interval of any length, in pieces that fit a 32-bit wait.
     os::WaitStatus WaitForWake(uint64_t intervalMs, const WorkerControl& control);
     bool StopRequested() const;
+    // Stores the pass's new last-sync time, unless the stored one is no longer the time the pass
+    // started from (a complete copy was asked for meanwhile) or Stop gave up on this worker.
+    uint32_t StoreLastSyncTime(os::FileTime startedFrom, os::FileTime newTime);
     // True on the worker's thread, whose waits end when the engine stops.
     bool CanWaitForPromptGuard() const;
     void EndSession();
@@ -180,6 +189,9 @@ class CKRVMirrorEngine final : public CopierOwner {
     std::shared_ptr<WorkerControl> control_;
     std::atomic<uint32_t> lastWorkerResult_{0};
 
+    // Taken by a worker around its writes of settings and by Stop when it gives up on a worker,
+    // so that a given-up worker never writes over what the settings sheet stores after Stop.
+    std::mutex settingsWriteMutex_;
     mutable std::mutex snapshotMutex_;
     Snapshot snapshot_;
 

@@ -72,7 +72,7 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
         return os::kErrorSuccess;  // nothing copied: the same files are due next time
     }
     settings = snapshot();  // the disk may have moved to another drive letter
-    os::FileTime newTime = settings.lastSync;
+    os::FileTime newTime = since;
     drvKit::Drive drive = DestinationDrive();
     const bool wasRemovable = drive.isRemovable();
     drive.makeNonRemovable(false);  // the medium stays in its drive during the copy; not checked
@@ -107,11 +107,7 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
     if (result != os::kErrorSuccess || !storeTime) {
         return result;
     }
-    {
-        std::lock_guard lock(snapshotMutex_);
-        snapshot_.lastSync = newTime;
-    }
-    return store_.WriteStartTime(newTime);
+    return StoreLastSyncTime(since, newTime);
 }
 
 int CKRVMirrorEngine::LocateBackupDisk() {

@@ -108,6 +108,9 @@ bool ScriptedUser::ShowProtected() {
 
 int ScriptedProgress::RunProgressDialog(ProgressState& state, os::Clock& clock) {
     ++shownCount;
+    if (whileShown) {
+        whileShown();
+    }
     const uint64_t start = clock.TickCount();
     while (state.percent < 100) {
         clock.Sleep(1000);

@@ -65,6 +65,8 @@ class ScriptedProgress final : public ProgressView {
   public:
     int shownCount = 0;
     uint32_t cancelAfterMs = 0;  // 0: never
+    // Runs on the dialog's thread as it opens (the user does something while the pass runs).
+    std::function<void()> whileShown;
     int RunProgressDialog(ProgressState& state, os::Clock& clock) override;
 };
 

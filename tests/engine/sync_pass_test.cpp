@@ -400,6 +400,68 @@ TEST_F(SyncPassTest, NothingChangedMeansTheDrivesAreNotTouched) {
     EXPECT_TRUE(drives->Requests().empty());
 }
 
+TEST_F(SyncPassTest, ACompleteCopyAskedForDuringAPassIsTheNextPasssWork) {
+    KnownDisk(1);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    os::FileTime stored = 0;
+    // The settings sheet's "Re-copy all files", and the tray's complete copy.
+    for (const bool fromTheTray : {false, true}) {
+        Put(std::string(kDocs) + "\\later.txt", fromTheTray ? "2" : "1");
+        progress.whileShown = [&] {
+            if (fromTheTray) {
+                engine->RequestCompleteCopy();
+            } else {
+                store().WriteStartTime(0);
+            }
+        };
+        ASSERT_EQ(engine->RunPass(true), 0u);
+        ASSERT_EQ(store().ReadStartTime(stored), 0u);
+        EXPECT_EQ(stored, 0u) << fromTheTray;
+        progress.whileShown = nullptr;
+        ASSERT_EQ(engine->RunPass(false), 0u);  // the complete copy
+        ASSERT_EQ(store().ReadStartTime(stored), 0u);
+        EXPECT_NE(stored, 0u);
+    }
+}
+
+TEST_F(SyncPassTest, AFullDiskMetWhileAnotherWindowIsUpKeepsTheDisksDates) {
+    // a.bin was written three days ago and fills most of the disk; b.bin does not fit.
+    os::sim::SimPutOptions old;
+    const os::FileTime threeDaysAgo =
+        sim.clock().UtcNow() - 3 * 86400 * os::kFileTimeTicksPerSecond;
+    old.times = os::FileTimes{threeDaysAgo, threeDaysAgo, threeDaysAgo};
+    ASSERT_EQ(
+        sim.files().PutFile(std::string(kDocs) + "\\big\\a.bin", std::string(300 * 1024, 'a'), old),
+        0u);
+    Put(std::string(kDocs) + "\\big\\b.bin", std::string(300 * 1024, 'b'));
+    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    drives->InsertDisk('F', NewDisk(1, 512 * 1024));
+    KnownDisk(1);
+    // The settings sheet is up when the disk fills, and is closed three seconds later.
+    bool guardSeen = false;
+    std::unique_ptr<os::Thread> window;
+    user.diskFull = {{false, false}};
+    MakeEngine();
+    shared.promptActive = true;
+    ASSERT_EQ(sim.clock().StartThread(
+                  [&] {
+                      sim.clock().Sleep(3000);
+                      guardSeen = shared.promptActive;
+                      shared.promptActive = false;
+                  },
+                  window),
+              0u);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    window.reset();
+    EXPECT_TRUE(guardSeen);
+    ASSERT_EQ(user.Count("104"), 1);
+    const os::SystemTime from = user.diskFullDates[0];
+    const os::SystemTime written = *os::FileTimeToSystemTime(sim.clock().ToLocal(threeDaysAgo));
+    EXPECT_EQ(from.day, written.day);  // not today: the disk was never swapped
+    EXPECT_EQ(from.month, written.month);
+}
+
 TEST_F(SyncPassTest, ACompleteCopyOfGivenFoldersKeepsTheLastSyncTime) {
     KnownDisk(1);
     store().WriteStartTime(42);
