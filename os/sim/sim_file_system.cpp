@@ -551,7 +551,7 @@ uint32_t SimFileSystem::LocateFromLocked(const std::string& driveKey,
         node = child->second.get();
     }
     located.node = node;
-    located.name = node->name;
+    located.name = parts.empty() ? node->name : parts.back();  // as written: a rename may change case
     return kErrorSuccess;
 }
 

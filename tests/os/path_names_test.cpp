@@ -42,7 +42,7 @@ TEST(NameProblems, NamesTheDiskOrTheSystemCannotTake) {
     EXPECT_EQ(ProblemOfName("report.doc"), NameProblem::None);
     EXPECT_EQ(ProblemOfName("notes."), NameProblem::TrailingDotOrSpace);
     EXPECT_EQ(ProblemOfName("notes "), NameProblem::TrailingDotOrSpace);
-    for (const char* device : {"CON", "con.txt", "Nul.tar.gz", "AUX ", "com1", "LPT9.doc",
+    for (const char* device : {"CON", "con.txt", "Nul.tar.gz", "AUX .txt", "com1", "LPT9.doc",
                                "COM\xC2\xB9", "CONOUT$"}) {
         EXPECT_EQ(ProblemOfName(device), NameProblem::ReservedDevice) << device;
     }
