@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
 #include <functional>
 #include <string>
 #include <vector>

@@ -64,9 +64,12 @@ TEST_F(SourceFolders, MissingFoldersAndTheirCreationWithParents) {
     EXPECT_TRUE(MissingFolders(files, {"C:\\New\\Deep\\Ünïcode"}).empty());
     EXPECT_EQ(CreateFolderWithParents(files, "C:\\Data"), 0u);  // there already
     EXPECT_EQ(CreateFolderWithParents(files, "C:\\"), 0u);
-    const std::string deep = "C:\\Long\\" + std::string(300, 'l') + "\\" + std::string(200, 'm');
+    const std::string deep = "C:\\Long\\" + std::string(200, 'l') + "\\" + std::string(200, 'm');
     EXPECT_EQ(CreateFolderWithParents(files, deep), 0u);
     EXPECT_TRUE(MissingFolders(files, {deep}).empty());
+    // A name longer than a volume allows is refused, not taken for made.
+    EXPECT_EQ(CreateFolderWithParents(files, "C:\\" + std::string(300, 'x')),
+              os::kErrorInvalidName);
 }
 
 TEST_F(SourceFolders, CreationFailuresAreReportedNotTakenForSuccess) {
