@@ -3,9 +3,6 @@
 // lands in the registry, in the notification area and on the backup disk.
 
 #include <gtest/gtest.h>
-#include <windows.h>
-
-#include <commctrl.h>
 
 #include <string>
 
@@ -35,24 +32,7 @@ class SettingsTest : public ProgramTest {
         return WaitForDialogWithText(L"Sheet", 20000);
     }
 
-    // The page of the settings' sheet, made the visible one.
-    static HWND ShowPage(HWND settings, int index) {
-        HWND sheet = nullptr;
-        for (HWND child = GetWindow(settings, GW_CHILD); child != nullptr;
-             child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t name[32] = L"";
-            GetClassNameW(child, name, 32);
-            if (wcscmp(name, L"#32770") == 0) {
-                sheet = child;
-            }
-        }
-        if (sheet == nullptr) {
-            return nullptr;
-        }
-        SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-        return reinterpret_cast<HWND>(
-            SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
-    }
+    static HWND ShowPage(HWND settings, int index) { return ShowSettingsPage(settings, index); }
 
     // Clicks and waits for the click to be handled (a posted click can overtake a later send).
     static void Press(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -19,12 +19,6 @@ namespace {
 constexpr int kSpinLowest = 1;
 constexpr int kSpinHighest = 999;
 
-// The up-down's own position never reaches a limit, so every click arrives as a step. A range
-// from high to low makes the up arrow report a step of -1.
-void WidenSpinRange(HWND spin) {
-    fw::UpDown(spin).SetRange(1000000, -1000000);
-}
-
 }  // namespace
 
 CKRVMirrorAdvPage::CKRVMirrorAdvPage(ShellServices& shell)
@@ -34,7 +28,7 @@ bool CKRVMirrorAdvPage::OnInitDialog() {
     for (int id = IDC_ADVANCED_HEADING_REVISIONS; id <= IDC_ADVANCED_HEADING_RESET; ++id) {
         CKRVBaseDlg::SetHeadingFont(Item(id));
     }
-    WidenSpinRange(Item(IDC_ADVANCED_COUNT_SPIN));
+    BoundedNumberField::WidenSpinRange(Item(IDC_ADVANCED_COUNT_SPIN));
     fw::Edit(Item(IDC_ADVANCED_COUNT)).SetLimit(3);
     EnableCount();
     return true;
@@ -54,24 +48,6 @@ void CKRVMirrorAdvPage::EnableCount() {
     const bool limited = revisionsChoice == static_cast<int>(RevisionsChoice::Limited);
     EnableWindow(Item(IDC_ADVANCED_COUNT), limited ? TRUE : FALSE);
     EnableWindow(Item(IDC_ADVANCED_COUNT_SPIN), limited ? TRUE : FALSE);
-}
-
-// Whatever is typed, the count ends between 1 and 99.
-void CKRVMirrorAdvPage::OnCountChanged() {
-    if (settingCount_) {
-        return;
-    }
-    const HWND edit = Item(IDC_ADVANCED_COUNT);
-    const std::string text = fw::GetText(edit);
-    const int64_t typed = fw::ParseLeadingNumber(text);
-    count = static_cast<int>(std::clamp<int64_t>(typed, kFewestRevisions, kMostRevisions));
-    const std::string shown = std::to_string(count);
-    if (shown != text) {
-        settingCount_ = true;
-        fw::SetText(edit, shown);
-        SendMessageW(edit, EM_SETSEL, shown.size(), static_cast<LPARAM>(shown.size()));
-        settingCount_ = false;
-    }
 }
 
 void CKRVMirrorAdvPage::EditExclusions() {
@@ -101,7 +77,8 @@ bool CKRVMirrorAdvPage::OnCommand(int id, int code, HWND control) {
             break;
         case IDC_ADVANCED_COUNT:
             if (code == EN_CHANGE) {
-                OnCountChanged();
+                // Whatever is typed, the count ends between 1 and 99.
+                count = countField_.OnTextChanged(Item(IDC_ADVANCED_COUNT));
                 return true;
             }
             break;
@@ -120,9 +97,7 @@ bool CKRVMirrorAdvPage::OnCommand(int id, int code, HWND control) {
 bool CKRVMirrorAdvPage::OnNotify(NMHDR& header, LRESULT& result) {
     if (header.idFrom == IDC_ADVANCED_COUNT_SPIN && header.code == UDN_DELTAPOS) {
         const auto& step = reinterpret_cast<const NMUPDOWN&>(header);
-        const int64_t shown = fw::ParseLeadingNumber(fw::GetText(Item(IDC_ADVANCED_COUNT)));
-        const int64_t next = std::clamp<int64_t>(shown - step.iDelta, kSpinLowest, kSpinHighest);
-        fw::SetText(Item(IDC_ADVANCED_COUNT), std::to_string(next));
+        BoundedNumberField::Step(Item(IDC_ADVANCED_COUNT), step.iDelta, kSpinLowest, kSpinHighest);
         result = 0;  // the step is allowed
         return true;
     }

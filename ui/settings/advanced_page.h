@@ -5,6 +5,7 @@
 
 #include "framework/property_sheet.h"
 #include "ui/common/shell_services.h"
+#include "ui/settings/number_field.h"
 #include "ui/settings/sheet_values.h"
 
 namespace ui {
@@ -32,10 +33,9 @@ class CKRVMirrorAdvPage : public fw::PropertyPage {
 
   private:
     void EnableCount();
-    void OnCountChanged();
 
     ShellServices& shell_;
-    bool settingCount_ = false;
+    BoundedNumberField countField_{kFewestRevisions, kMostRevisions};
 };
 
 }  // namespace ui

@@ -15,11 +15,6 @@ namespace {
 
 constexpr const char* kUnitNames[] = {"Minutes", "Hours", "Days"};
 
-// See the Advanced page: every click of the spin arrives as a step, the up arrow as -1.
-void WidenSpinRange(HWND spin) {
-    fw::UpDown(spin).SetRange(1000000, -1000000);
-}
-
 }  // namespace
 
 CKRVSchedulerPage::CKRVSchedulerPage(ShellServices& shell)
@@ -71,7 +66,7 @@ bool CKRVSchedulerPage::OnInitDialog() {
     for (const char* name : kUnitNames) {
         units.Add(name);
     }
-    WidenSpinRange(Item(IDC_SCHEDULE_INTERVAL_SPIN));
+    BoundedNumberField::WidenSpinRange(Item(IDC_SCHEDULE_INTERVAL_SPIN));
     fw::Edit(Item(IDC_SCHEDULE_INTERVAL_COUNT)).SetLimit(3);
     UpdateData(false);
     EnableForType();
@@ -111,24 +106,6 @@ void CKRVSchedulerPage::EnableForType() {
     EnableWindow(
         Item(IDC_SCHEDULE_ALWAYS_AT_SHUTDOWN),
         scheduleType_ != static_cast<int>(settings::kScheduleOnEveryChange) ? TRUE : FALSE);
-}
-
-// Whatever is typed, the interval ends between 1 and 999.
-void CKRVSchedulerPage::OnIntervalChanged() {
-    if (settingInterval_) {
-        return;
-    }
-    const HWND edit = Item(IDC_SCHEDULE_INTERVAL_COUNT);
-    const std::string text = fw::GetText(edit);
-    interval_ = static_cast<int>(
-        std::clamp<int64_t>(fw::ParseLeadingNumber(text), kShortestInterval, kLongestInterval));
-    const std::string shown = std::to_string(interval_);
-    if (shown != text) {
-        settingInterval_ = true;
-        fw::SetText(edit, shown);
-        SendMessageW(edit, EM_SETSEL, shown.size(), static_cast<LPARAM>(shown.size()));
-        settingInterval_ = false;
-    }
 }
 
 // The mask is rebuilt from the seven boxes as they show, and stored at once (it stays when the
@@ -182,7 +159,8 @@ bool CKRVSchedulerPage::OnCommand(int id, int code, HWND control) {
         }
     }
     if (id == IDC_SCHEDULE_INTERVAL_COUNT && code == EN_CHANGE) {
-        OnIntervalChanged();
+        // Whatever is typed, the interval ends between 1 and 999.
+        interval_ = intervalField_.OnTextChanged(Item(IDC_SCHEDULE_INTERVAL_COUNT));
         return true;
     }
     return fw::PropertyPage::OnCommand(id, code, control);
@@ -191,12 +169,9 @@ bool CKRVSchedulerPage::OnCommand(int id, int code, HWND control) {
 bool CKRVSchedulerPage::OnNotify(NMHDR& header, LRESULT& result) {
     if (header.idFrom == IDC_SCHEDULE_INTERVAL_SPIN && header.code == UDN_DELTAPOS) {
         const auto& step = reinterpret_cast<const NMUPDOWN&>(header);
-        const HWND edit = Item(IDC_SCHEDULE_INTERVAL_COUNT);
-        const int64_t next =
-            std::clamp<int64_t>(fw::ParseLeadingNumber(fw::GetText(edit)) - step.iDelta,
-                                kShortestInterval, kLongestInterval);
-        interval_ = static_cast<int>(next);
-        fw::SetText(edit, std::to_string(next));
+        interval_ = BoundedNumberField::Step(Item(IDC_SCHEDULE_INTERVAL_COUNT), step.iDelta,
+                                             static_cast<int>(kShortestInterval),
+                                             static_cast<int>(kLongestInterval));
         result = 0;
         return true;
     }

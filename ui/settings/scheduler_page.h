@@ -6,6 +6,7 @@
 
 #include "framework/property_sheet.h"
 #include "ui/common/shell_services.h"
+#include "ui/settings/number_field.h"
 #include "ui/settings/sheet_values.h"
 
 namespace ui {
@@ -32,7 +33,6 @@ class CKRVSchedulerPage : public fw::PropertyPage {
 
   private:
     void EnableForType();
-    void OnIntervalChanged();
     void OnDayClicked();
     void OnCopyNowClicked(int id);
     uint32_t DaysFromBoxes() const;
@@ -46,7 +46,8 @@ class CKRVSchedulerPage : public fw::PropertyPage {
     int copyChanged_ = 0;
     int recopy_ = 0;
     uint32_t timeOfDay_ = 0;
-    bool settingInterval_ = false;
+    BoundedNumberField intervalField_{static_cast<int>(kShortestInterval),
+                                      static_cast<int>(kLongestInterval)};
 };
 
 }  // namespace ui

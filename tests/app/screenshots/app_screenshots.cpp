@@ -8,9 +8,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-#include <prsht.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -100,24 +97,10 @@ HWND FindMenuWindow() {
     return FindWindowW(L"#32768", nullptr);
 }
 
-// The sheet's page at index (0 General, 1 Advanced, 2 Scheduling) of another process's settings.
 HWND ShowSheetPage(HWND settings, int index) {
-    HWND sheet = nullptr;
-    for (HWND child = GetWindow(settings, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[32] = L"";
-        GetClassNameW(child, name, 32);
-        if (wcscmp(name, L"#32770") == 0) {
-            sheet = child;
-        }
-    }
-    if (sheet == nullptr) {
-        return nullptr;
-    }
-    SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    const HWND page = ShowSettingsPage(settings, index);
     Sleep(300);
-    return reinterpret_cast<HWND>(
-        SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
+    return page;
 }
 
 // A dialog the settings open over themselves: the screen area of both.
