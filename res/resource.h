@@ -271,6 +271,7 @@
 
 // ---- Dialog 135: turning the program off
 #define IDD_TURN_OFF 135
+#define IDC_TURN_OFF_TEXT 1157
 
 // ---- Dialog 136: insert disk
 #define IDD_INSERT_DISK 136

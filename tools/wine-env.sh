@@ -48,7 +48,8 @@ wine_environment() {
     export WINEPREFIX
     WINEPREFIX=$(realpath -m "$1")
     export WINEDEBUG=${WINEDEBUG:--all}
-    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    # No Mono or Gecko prompts; no menu entries on the host for the shortcuts that installs create.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}
     export WINEARCH=win64
     mkdir -p "$(dirname "$WINEPREFIX")"
     wine_start_display || return 1
