@@ -132,7 +132,12 @@ def supersampled(size, draw_function, scale=4):
     return big.resize((size, size), Image.Resampling.LANCZOS)
 
 
-def icon_set(draw_function, sizes=(16, 32, 48)):
+# The small (16) and large (32) icon at 100, 125, 150 and 200 per cent: Windows takes the size
+# the screen's DPI asks for instead of scaling a smaller one, which blurs.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+
+
+def icon_set(draw_function, sizes=ICON_SIZES):
     return [supersampled(size, draw_function) for size in sizes]
 
 
@@ -222,10 +227,9 @@ def make_icons():
     save_icon(icon_set(draw_folders), "sources.ico")
     save_icon(icon_set(lambda d, s: draw_tray(d, s)), "tray.ico")
     for frame in range(5):
-        save_icon(icon_set(lambda d, s, f=frame: draw_tray(d, s, f), sizes=(16, 32)),
-                  "tray%d.ico" % (frame + 1))
+        save_icon(icon_set(lambda d, s, f=frame: draw_tray(d, s, f)), "tray%d.ico" % (frame + 1))
     for kind in ("external", "portable", "optical", "network", "card", "usb", "tape", "generic"):
-        save_icon(icon_set(draw_drive(kind), sizes=(16, 32)), "drive_%s.ico" % kind)
+        save_icon(icon_set(draw_drive(kind)), "drive_%s.ico" % kind)
 
 
 def make_hand_cursor():
@@ -256,19 +260,20 @@ def text_centered(d, box, text, size, colour, bold=True):
     d.text((x, y), text, font=f, fill=colour)
 
 
-def make_logo():
-    """Bitmap 209, drawn on the title band at (4, 4): the disk mark and the product name."""
-    width, height = 214, 30
+def make_logo(scale=1.0, name="logo.bmp"):
+    """Bitmap 209, drawn on the title band at (4, 4): the disk mark and the product name; also at
+    150 and 200 per cent for screens of more dots per inch (logo_150.bmp, logo_200.bmp)."""
+    width, height = round(214 * scale), round(30 * scale)
+    s = 4 * scale
     image = Image.new("RGB", (width * 4, height * 4), BAND)
     d = ImageDraw.Draw(image)
-    s = 4
     d.ellipse([1 * s, 2 * s, 27 * s, 28 * s], fill=WHITE)
     d.ellipse([4 * s, 5 * s, 24 * s, 25 * s], fill=SKY)
     d.ellipse([11 * s, 12 * s, 17 * s, 18 * s], fill=NAVY)
     d.polygon([(14 * s, 2 * s), (27 * s, 2 * s), (27 * s, 15 * s)], fill=GREEN)
-    d.text((34 * s, 3 * s), "Corvant", font=font(9 * s, False), fill=(220, 230, 255))
-    d.text((34 * s, 12 * s), "Ferrolin 2", font=font(14 * s), fill=WHITE)
-    save_bmp(image.resize((width, height), Image.Resampling.LANCZOS), "logo.bmp")
+    d.text((34 * s, 3 * s), "Corvant", font=font(round(9 * s), False), fill=(220, 230, 255))
+    d.text((34 * s, 12 * s), "Ferrolin 2", font=font(round(14 * s)), fill=WHITE)
+    save_bmp(image.resize((width, height), Image.Resampling.LANCZOS), name)
 
 
 def banner_picture(width, height, title_lines):
@@ -516,6 +521,8 @@ def main():
     make_icons()
     make_hand_cursor()
     make_logo()
+    make_logo(1.5, "logo_150.bmp")
+    make_logo(2.0, "logo_200.bmp")
     make_page_bitmaps()
     make_splash()
     make_animation()
