@@ -69,6 +69,8 @@
 #define IDS_LINK_ERROR_31 57752
 #define IDS_LINK_ERROR_32 57753
 #define IDS_LINK_ERROR_OTHER 57754
+#define IDS_CLOSE_BUTTON_NAME 57790
+#define IDS_PIE_USED_NAME 57791
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116
@@ -90,7 +92,8 @@
 #define IDC_HAND_CURSOR 187
 #define IDR_COPY_ANIMATION 194
 
-// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24)
+// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24, with
+// IDB_SPLASH24_150/_200 and IDB_SPLISH24_150/_200 for 150 and 200 per cent)
 #define IDB_WELCOME 112
 #define IDB_DISK_LABEL 121
 #define IDB_PROTECTED 123
@@ -100,6 +103,8 @@
 #define IDB_CONGRATULATIONS 191
 #define IDB_FOLDER_IMAGES 199
 #define IDB_LOGO 209
+#define IDB_LOGO_150 230
+#define IDB_LOGO_200 231
 
 // ---- Tray menu 107
 #define IDR_TRAY_MENU 107

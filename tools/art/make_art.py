@@ -383,27 +383,30 @@ def make_page_bitmaps():
     save_bmp(strip.resize((7 * 16, 16), Image.Resampling.NEAREST), "folder_images.bmp")
 
 
-def make_splash():
+def make_splash(scale=1.0, suffix=""):
     """The splash and About picture: a rounded card whose outside is magenta (transparent), with
-    room below the artwork for the link (y 189) and the two lines of text (y 203 and 217)."""
-    width, height = 400, 240
-    s = 4
-    base = Image.new("RGB", (width * s, height * s), MAGENTA)
+    room below the artwork for the link (y 189) and the two lines of text (y 203 and 217). At
+    150 and 200 per cent too, for screens of more dots per inch (24 bits only: such screens
+    have no fewer colours), with every position scaled alike."""
+    width, height = round(400 * scale), round(240 * scale)
+    s = 4 * scale
+    base = Image.new("RGB", (width * 4, height * 4), MAGENTA)
     d = ImageDraw.Draw(base)
-    d.rounded_rectangle([0, 0, width * s - 1, height * s - 1], radius=18 * s, fill=NAVY)
-    d.rounded_rectangle([3 * s, 3 * s, (width - 3) * s, (height - 3) * s], radius=16 * s, fill=WHITE)
-    d.rounded_rectangle([3 * s, 3 * s, (width - 3) * s, 150 * s], radius=16 * s, fill=BAND)
-    d.rectangle([3 * s, 120 * s, (width - 3) * s, 150 * s], fill=BAND)
+    d.rounded_rectangle([0, 0, width * 4 - 1, height * 4 - 1], radius=18 * s, fill=NAVY)
+    d.rounded_rectangle([3 * s, 3 * s, width * 4 - 3 * s, height * 4 - 3 * s], radius=16 * s, fill=WHITE)
+    d.rounded_rectangle([3 * s, 3 * s, width * 4 - 3 * s, 150 * s], radius=16 * s, fill=BAND)
+    d.rectangle([3 * s, 120 * s, width * 4 - 3 * s, 150 * s], fill=BAND)
     # The disk mark and the name.
     d.ellipse([24 * s, 22 * s, 124 * s, 122 * s], fill=SILVER)
     d.ellipse([32 * s, 30 * s, 116 * s, 114 * s], fill=SKY)
     d.ellipse([64 * s, 62 * s, 84 * s, 82 * s], fill=NAVY)
     d.rectangle([67 * s, 8 * s, 81 * s, 44 * s], fill=GREEN)
     d.polygon([(56 * s, 42 * s), (92 * s, 42 * s), (74 * s, 66 * s)], fill=GREEN)
-    d.text((140 * s, 36 * s), "Corvant", font=font(20 * s, False), fill=(220, 230, 255))
-    d.text((140 * s, 60 * s), "Ferrolin 2", font=font(40 * s), fill=WHITE)
-    d.text((142 * s, 112 * s), "Your files, copied as you work.", font=font(12 * s, False), fill=(220, 230, 255))
-    d.line([30 * s, 168 * s, (width - 30) * s, 168 * s], fill=SKY, width=s)
+    d.text((140 * s, 36 * s), "Corvant", font=font(round(20 * s), False), fill=(220, 230, 255))
+    d.text((140 * s, 60 * s), "Ferrolin 2", font=font(round(40 * s)), fill=WHITE)
+    d.text((142 * s, 112 * s), "Your files, copied as you work.", font=font(round(12 * s), False),
+           fill=(220, 230, 255))
+    d.line([30 * s, 168 * s, width * 4 - 30 * s, 168 * s], fill=SKY, width=round(s))
     # Anti-aliased inside, but the outline against magenta stays hard so that no pink fringe
     # shows around the shaped window.
     smooth = base.resize((width, height), Image.Resampling.LANCZOS)
@@ -414,11 +417,13 @@ def make_splash():
             picture.putpixel((x, y), MAGENTA if hard.getpixel((x, y)) == MAGENTA else smooth.getpixel((x, y)))
     # The alternative picture differs by its strip colour.
     alternative = picture.copy()
-    ImageDraw.Draw(alternative).rectangle([3, 150, width - 4, 153], fill=GREEN)
+    ImageDraw.Draw(alternative).rectangle(
+        [round(3 * scale), round(150 * scale), width - 1 - round(3 * scale), round(153 * scale)], fill=GREEN)
     for name, image in (("IDB_SPLASH", picture), ("IDB_SPLISH", alternative)):
-        save_bmp(image, name.lower() + "24.bmp", 24)
-        save_bmp(exact_with_magenta(image, 256), name.lower() + "8.bmp", 8)
-        save_bmp(exact_with_magenta(image, 16), name.lower() + "4.bmp", 4)
+        save_bmp(image, name.lower() + "24" + suffix + ".bmp", 24)
+        if not suffix:
+            save_bmp(exact_with_magenta(image, 256), name.lower() + "8.bmp", 8)
+            save_bmp(exact_with_magenta(image, 16), name.lower() + "4.bmp", 4)
 
 
 def exact_with_magenta(image, colours):
@@ -525,6 +530,8 @@ def main():
     make_logo(2.0, "logo_200.bmp")
     make_page_bitmaps()
     make_splash()
+    make_splash(1.5, "_150")
+    make_splash(2.0, "_200")
     make_animation()
 
 
