@@ -64,7 +64,11 @@ bool SaveRect(const RECT& rect, const char* name) {
     fwrite(&header, sizeof header, 1, out);
     fwrite(pixels.data(), 1, pixels.size(), out);
     fclose(out);
-    std::printf("%s %dx%d\n", name, width, height);
+    // A window larger than the work area (the screen less the taskbar) cannot be seen whole.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const bool fits = width <= work.right - work.left && height <= work.bottom - work.top;
+    std::printf("%s %dx%d%s\n", name, width, height, fits ? "" : "  DOES NOT FIT the work area");
     return true;
 }
 
