@@ -93,10 +93,14 @@ UINT Msiexec(const std::wstring& arguments) {
     CloseHandle(info.hProcess);
     if (exitCode != ERROR_SUCCESS) {
         if (const auto text = ReadFileBytes(log)) {
-            // The log is UTF-16: show its last lines as plain characters.
-            std::string plain;
-            for (size_t i = 0; i + 1 < text->size(); i += 2) {
-                plain += (*text)[i];
+            // Windows writes the log in UTF-16 (with its mark), Wine in 8-bit text: show its end
+            // as plain characters.
+            std::string plain = *text;
+            if (plain.size() >= 2 && plain[0] == '\xFF' && plain[1] == '\xFE') {
+                plain.clear();
+                for (size_t i = 2; i + 1 < text->size(); i += 2) {
+                    plain += (*text)[i];
+                }
             }
             std::printf("msiexec %ls: %lu\n%s\n", arguments.c_str(), exitCode,
                         plain.substr(plain.size() > 4000 ? plain.size() - 4000 : 0).c_str());
@@ -114,7 +118,7 @@ std::vector<std::wstring> InstalledVersions() {
          ++index) {
         wchar_t version[64] = L"";
         DWORD size = 64;
-        MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &size);
+        MsiGetProductInfoW(product, L"VersionString", version, &size);
         versions.push_back(version);
     }
     return versions;
