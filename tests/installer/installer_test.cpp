@@ -142,6 +142,25 @@ std::wstring ProductVersionOf(const std::wstring& program) {
     return text;
 }
 
+// The manifest the program carries (resource 1 of type 24), as text.
+std::string ManifestOf(const std::wstring& program) {
+    const HMODULE module = LoadLibraryExW(
+        program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) {
+        return "";
+    }
+    std::string text;
+    if (const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+        const HGLOBAL loaded = LoadResource(module, found);
+        const auto* bytes = static_cast<const char*>(LockResource(loaded));
+        if (bytes != nullptr) {
+            text.assign(bytes, SizeofResource(module, found));
+        }
+    }
+    FreeLibrary(module);
+    return text;
+}
+
 struct Shortcut {
     std::wstring target;
     std::wstring arguments;
@@ -273,6 +292,21 @@ TEST_F(Installer, SilentInstallPutsTheProgramItsShortcutAndItsLogOnStartInPlace)
     EXPECT_TRUE(SamePath(shortcut->target, InstalledProgram())) << shortcut->target;
     EXPECT_EQ(shortcut->arguments, L"");
     EXPECT_EQ(ReadRunValue(), L"\"" + InstalledProgram() + L"\" StartUp");
+}
+
+// Windows scales the windows of a program that does not say it handles every monitor's scale
+// itself, which blurs them.
+TEST_F(Installer, InstalledProgramDeclaresPerMonitorAwarenessAndTheBuildsVersion) {
+    const std::string manifest = ManifestOf(InstalledProgram());
+    EXPECT_NE(manifest.find(">PerMonitorV2</dpiAwareness>"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos) << manifest;
+    std::string version;
+    for (const wchar_t c : std::wstring(FERROLIN_VERSION L".0")) {
+        version += static_cast<char>(c);
+    }
+    EXPECT_NE(manifest.find("name=\"Corvant.Ferrolin2\" version=\"" + version + "\""),
+              std::string::npos)
+        << manifest;
 }
 
 TEST_F(Installer, InstalledProgramStartsFromTheShortcutAndFromTheRunValue) {

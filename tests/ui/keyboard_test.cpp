@@ -195,7 +195,9 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DialogKeyboard, ::testing::ValuesIn(kDialogs),
 
 std::wstring AccessibleName(HWND window) {
     IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    // By __uuidof: the IID_IAccessible of mingw-w64's import libraries is not the interface's.
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&accessible)))) {
         return L"(no accessible object)";
     }
