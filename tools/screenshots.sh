@@ -39,9 +39,13 @@ if [ "$dpi" != 96 ] && [ ! -f "$prefix/.ferrolin-dpi" ]; then
     # The screen's scale and a laptop's screen; the desktop takes them at its next start.
     wine_quiet reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
     wine_quiet reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1366x768 /f
+    touch "$prefix/.ferrolin-dpi"
+fi
+if [ "$dpi" != 96 ]; then
+    # A desktop started afresh at the prefix's size and scale (one left over from another run may
+    # not have repainted all of it, and the pictures of the whole screen would show black).
     wine_shutdown "$prefix"
     wine_environment "$prefix"
-    touch "$prefix/.ferrolin-dpi"
 fi
 target='Z:'"${out//\//\\}"
 log="$out/screenshots.log"
