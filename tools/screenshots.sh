@@ -70,11 +70,11 @@ if [ "$docs" = yes ]; then
     # (the lower right of the desktop, where the menu opens over the notification area).
     docs_dir="$here/../docs"
     mkdir -p "$docs_dir"
-    cp "$out/134-wizard-111-drive.png" "$docs_dir/wizard.png"
+    cp "$out/134-wizard-130-sources.png" "$docs_dir/wizard.png"
     cp "$out/101-settings-general.png" "$docs_dir/settings.png"
     cp "$out/160-no-disk.png" "$docs_dir/prompt.png"
     cp "$out/192-progress.png" "$docs_dir/progress.png"
-    convert "$out/desktop-tray-menu.png" -gravity SouthEast -crop 360x260+0+0 +repage \
+    convert "$out/desktop-tray-menu.png" -gravity SouthEast -crop 200x130+0+0 +repage \
         "$docs_dir/tray-menu.png"
     echo "README pictures in $(realpath "$docs_dir")"
 fi
