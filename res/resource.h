@@ -69,6 +69,9 @@
 #define IDS_LINK_ERROR_31 57752
 #define IDS_LINK_ERROR_32 57753
 #define IDS_LINK_ERROR_OTHER 57754
+// The settings window's own notices (dialog 230).
+#define IDS_NO_DAY_CHOSEN 57780
+#define IDS_SETTINGS_NOT_SAVED 57781
 #define IDS_CLOSE_BUTTON_NAME 57790
 #define IDS_PIE_USED_NAME 57791
 
@@ -103,8 +106,8 @@
 #define IDB_CONGRATULATIONS 191
 #define IDB_FOLDER_IMAGES 199
 #define IDB_LOGO 209
-#define IDB_LOGO_150 230
-#define IDB_LOGO_200 231
+#define IDB_LOGO_150 250
+#define IDB_LOGO_200 251
 
 // ---- Tray menu 107
 #define IDR_TRAY_MENU 107
@@ -380,3 +383,7 @@
 // ---- Dialogs 208, 209: folder on another drive, no drive
 #define IDD_FOLDER_ELSEWHERE 208
 #define IDD_NO_DRIVE 209
+
+// ---- Dialog 230: a notice of the settings window (no day chosen, settings not saved)
+#define IDD_SETTINGS_NOTICE 230
+#define IDC_SETTINGS_NOTICE_TEXT 1057
