@@ -117,7 +117,7 @@ void SaveOver(HWND settings, HWND dialog, const char* name) {
     GetWindowRect(dialog, &over);
     RECT both = {};
     UnionRect(&both, &under, &over);
-    SaveRect(both, name);
+    SaveRect(both, name, true);
 }
 
 void Click(HWND dialog, int id) {
