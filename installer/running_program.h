@@ -15,7 +15,7 @@ enum class EndResult {
 };
 
 struct EndTimeouts {
-    DWORD accept = 5000;  // for the main window to go or the turn-off notice to appear
+    DWORD accept = 10000;  // for the main window to go or the turn-off notice to appear
     DWORD exit = 20000;   // then for the process to end (its engine stops in about 2 s)
 };
 
