@@ -181,6 +181,18 @@ void CKRVMirrorApp::OpenHelpPage(std::wstring_view page) {
     app::OpenHelpPage(page);
 }
 
+uint32_t CKRVMirrorApp::RunPassForFolders(const std::vector<std::string>& folders,
+                                          bool showProgress) {
+    return engine_.RunPassForFolders(folders, showProgress);
+}
+
+// Posted, not called: the window that asks is a modal one, and the icon changes once it is gone.
+void CKRVMirrorApp::SetTrayIconShown(bool shown) {
+    if (mainWindow_ != nullptr) {
+        PostMessageW(mainWindow_->hwnd(), shown ? WMU_ADD_TRAY_ICON : WMU_REMOVE_TRAY_ICON, 0, 0);
+    }
+}
+
 void CKRVMirrorApp::AddTrayIcon() {
     if (tray_ != nullptr || mainWindow_ == nullptr) {
         return;

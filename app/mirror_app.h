@@ -15,6 +15,7 @@
 #include "engine/mirror_engine.h"
 #include "engine/shared_drives.h"
 #include "os/win32/win32_machine.h"
+#include "ui/common/shell_services.h"
 #include "ui/prompts/prompt_views.h"
 
 namespace app {
@@ -28,7 +29,7 @@ class DriveBackendInstallation {
     DriveBackendInstallation& operator=(const DriveBackendInstallation&) = delete;
 };
 
-class CKRVMirrorApp final : public AppShell {
+class CKRVMirrorApp final : public AppShell, public ui::ShellServices {
   public:
     CKRVMirrorApp();
     ~CKRVMirrorApp() override;
@@ -44,7 +45,6 @@ class CKRVMirrorApp final : public AppShell {
 
     // Rebuilds the drive list with the volume name of each drive's disk, under its mutex.
     void RefreshDriveNames();
-    engine::SharedDrives& drives() { return drives_; }
     CKRVMainWnd* mainWindow() { return mainWindow_.get(); }
 
     // AppShell.
@@ -61,6 +61,14 @@ class CKRVMirrorApp final : public AppShell {
     void AddTrayIcon() override;
     void RemoveTrayIcon() override;
     CKRVSystemTray* tray() override { return tray_.get(); }
+
+    // ShellServices: what the settings window and the setup wizard are given.
+    os::Machine& machine() override { return machine_.machine(); }
+    engine::SharedDrives& drives() override { return drives_; }
+    std::string productKey() override { return settings::kProductKey; }
+    void RequestFullCopy() override { engine_.RequestFullCopy(); }
+    uint32_t RunPassForFolders(const std::vector<std::string>& folders, bool showProgress) override;
+    void SetTrayIconShown(bool shown) override;
 
   private:
     SplashContext splashContext() { return {drives_, splashAllowed_}; }
