@@ -92,9 +92,9 @@
 #define IDS_FOLDER_NOT_CREATED 57778
 #define IDS_FOLDER_EMPTY 57779
 // The folder picker: the size while it is summed, a network drive that does not answer.
-#define IDS_SIZE_PENDING 57790
-#define IDS_DRIVE_NOT_REACHABLE 57791
-#define IDS_NETWORK_NOT_REACHABLE 57792
+#define IDS_SIZE_PENDING 57820
+#define IDS_DRIVE_NOT_REACHABLE 57821
+#define IDS_NETWORK_NOT_REACHABLE 57822
 // The settings window's own notices (dialog 230).
 #define IDS_NO_DAY_CHOSEN 57780
 #define IDS_SETTINGS_NOT_SAVED 57781
