@@ -33,6 +33,9 @@ struct MediumFacts {
     uint64_t capacityBytes = 0;
     uint64_t freeBytes = 0;
     EProtectState protection = kProtectNoMedium;
+    // The medium itself refuses writes (its write-protect switch, or a read-only medium): no
+    // password and no setProtect lifts it; protection is then 1.
+    bool switchProtected = false;
 };
 
 class Backend {

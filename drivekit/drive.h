@@ -32,6 +32,9 @@ class Disk {
     bool isSizeUnavailable() const { return facts_.present && !facts_.sizesKnown; }
     // 1 when the disk refuses writes (states 1 to 3), else 0.
     int isProtected() const { return IsProtectedState(facts_.protection) ? 1 : 0; }
+    // True when the medium's own write-protect switch (or a read-only medium) protects it: only
+    // the user can lift that, by moving the switch. Its state is then 1.
+    bool isSwitchProtected() const { return facts_.switchProtected; }
 
   private:
     MediumFacts facts_;

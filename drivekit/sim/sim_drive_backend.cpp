@@ -224,8 +224,10 @@ MediumFacts SimDriveBackend::ReadMedium(char letter) {
     facts.volumeName = info.label;
     facts.identifier = disk ? disk->identifier_ : FormatVolumeSerial(info.serialNumber);
     facts.protection = disk ? disk->protection_ : kProtectNone;
+    facts.switchProtected = disk && disk->writeProtectSwitch_;
     if (info.readOnly && !IsProtectedState(facts.protection)) {
         facts.protection = kProtectWrite;  // write-protected through the file system directly
+        facts.switchProtected = true;
     }
     os::VolumeSpace space;
     if ((!disk || !disk->sizesUnavailable_) && files_.GetVolumeSpace(root, space) == 0) {

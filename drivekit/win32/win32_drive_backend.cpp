@@ -150,6 +150,8 @@ MediumFacts Win32DriveBackend::ReadMedium(char letter) {
             facts.protection = kProtectWrite;  // the switch on the card or stick
         }
     }
+    // Plain volumes have no protection of the maker's: whatever refuses writes is the medium.
+    facts.switchProtected = facts.protection == kProtectWrite;
     os::VolumeSpace space;
     if (files_.GetVolumeSpace(root, space) == os::kErrorSuccess) {
         facts.sizesKnown = true;
