@@ -69,6 +69,11 @@
 #define IDS_LINK_ERROR_31 57752
 #define IDS_LINK_ERROR_32 57753
 #define IDS_LINK_ERROR_OTHER 57754
+// The settings window's own notices (dialog 230).
+#define IDS_NO_DAY_CHOSEN 57780
+#define IDS_SETTINGS_NOT_SAVED 57781
+#define IDS_CLOSE_BUTTON_NAME 57790
+#define IDS_PIE_USED_NAME 57791
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116
@@ -90,7 +95,8 @@
 #define IDC_HAND_CURSOR 187
 #define IDR_COPY_ANIMATION 194
 
-// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24)
+// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24, with
+// IDB_SPLASH24_150/_200 and IDB_SPLISH24_150/_200 for 150 and 200 per cent)
 #define IDB_WELCOME 112
 #define IDB_DISK_LABEL 121
 #define IDB_PROTECTED 123
@@ -100,6 +106,8 @@
 #define IDB_CONGRATULATIONS 191
 #define IDB_FOLDER_IMAGES 199
 #define IDB_LOGO 209
+#define IDB_LOGO_150 250
+#define IDB_LOGO_200 251
 
 // ---- Tray menu 107
 #define IDR_TRAY_MENU 107
@@ -271,6 +279,7 @@
 
 // ---- Dialog 135: turning the program off
 #define IDD_TURN_OFF 135
+#define IDC_TURN_OFF_TEXT 1157
 
 // ---- Dialog 136: insert disk
 #define IDD_INSERT_DISK 136
@@ -375,3 +384,7 @@
 // ---- Dialogs 208, 209: folder on another drive, no drive
 #define IDD_FOLDER_ELSEWHERE 208
 #define IDD_NO_DRIVE 209
+
+// ---- Dialog 230: a notice of the settings window (no day chosen, settings not saved)
+#define IDD_SETTINGS_NOTICE 230
+#define IDC_SETTINGS_NOTICE_TEXT 1057
