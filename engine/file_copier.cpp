@@ -163,6 +163,8 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     passRetries_.Clear();
     madeFolders_.clear();
     cleanedFolders_.clear();
+    ShowCurrentNames({}, {});
+    passRunning_ = true;
 
     uint32_t result = RetryPass(retries);
     candidateTotal_ = candidates.Total();
@@ -189,6 +191,7 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     retries.CopyFrom(passRetries_);
     passRetries_.Clear();
     cancel_ = false;
+    passRunning_ = false;
     candidates_ = nullptr;
     candidateTotal_ = 0;
     return result;

@@ -88,6 +88,8 @@ class FileCopier {
     // Bytes copied by this pass as a percentage of the candidates' total: 0 before anything is
     // copied, 99 when bytes were copied but there is no total; may pass 100 when files grew.
     unsigned PercentDone() const;
+    // True from the start of a copy pass (its figures and names reset) to its end.
+    bool PassRunning() const { return passRunning_; }
     std::string CurrentSource() const;
     std::string CurrentDestination() const;
     void Cancel() { cancel_ = true; }
@@ -164,6 +166,7 @@ class FileCopier {
     std::atomic<uint32_t> revisionLimit_;
     std::atomic<bool> cancel_{false};
     const std::atomic<bool>* stop_ = nullptr;
+    std::atomic<bool> passRunning_{false};
     uint64_t capacity_ = UINT64_MAX;
     std::string destinationRoot_;
     FileList* candidates_ = nullptr;

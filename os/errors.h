@@ -32,6 +32,7 @@ inline constexpr uint32_t kErrorDiskFull = 112;
 inline constexpr uint32_t kErrorInvalidName = 123;
 inline constexpr uint32_t kErrorDirNotEmpty = 145;
 inline constexpr uint32_t kErrorBadPathname = 161;
+inline constexpr uint32_t kErrorBusy = 170;
 inline constexpr uint32_t kErrorLockFailed = 167;
 inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorFilenameExcedRange = 206;

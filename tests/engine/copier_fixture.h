@@ -63,6 +63,7 @@ class HookedFileSystem final : public os::FileSystem {
     std::function<void(const std::string& path)> beforeWrite;
     std::function<void(const std::string& path, const os::OpenRequest&)> beforeOpen;
     std::function<void(const std::string& path, uint32_t attributes)> beforeSetAttributes;
+    std::function<void(const std::string& folder)> beforeChangeNotification;
     // Writes to a file whose path this is true for report success and take nothing, as a
     // broken driver might.
     std::function<bool(const std::string& path)> writeTakesNothing;
@@ -114,6 +115,9 @@ class HookedFileSystem final : public os::FileSystem {
     uint32_t OpenChangeNotification(
         const std::string& folder, bool watchSubtree, uint32_t filter,
         std::unique_ptr<os::ChangeNotification>& notification) override {
+        if (beforeChangeNotification) {
+            beforeChangeNotification(folder);
+        }
         return target_.OpenChangeNotification(folder, watchSubtree, filter, notification);
     }
 
