@@ -9,6 +9,7 @@
 #include "framework/text.h"
 #include "os/win32/unique_handle.h"
 #include "res/resource.h"
+#include "ui/settings/settings_dialog.h"
 
 namespace app {
 
@@ -145,14 +146,12 @@ void CKRVMirrorApp::SaveRetryListNow() {
     engine::SaveRetryLog(machine.files, engine::RetryLogPath(machine.system), engine_.retryList());
 }
 
-// The settings sheet is not part of the program yet: opening the settings shows the splash that
-// precedes the sheet and returns, with every setting as it was.
+// The settings sheet, after the splash; what it changed reaches the engine when the caller starts
+// it again.
 void CKRVMirrorApp::OpenSettingsSheet() {
-    engine::PromptGuard guard(shared_);
-    if (!guard.held()) {
-        return;
-    }
-    ShowSplash(splashContext(), SplashKind::BeforeSettings, SplashBaseName(store_));
+    ui::RunSettings(*this, [this] {
+        ShowSplash(splashContext(), SplashKind::BeforeSettings, SplashBaseName(store_));
+    });
 }
 
 // The setup wizard is not part of the program yet: running it shows the splash with its drive

@@ -69,6 +69,9 @@
 #define IDS_LINK_ERROR_31 57752
 #define IDS_LINK_ERROR_32 57753
 #define IDS_LINK_ERROR_OTHER 57754
+// The settings window's own notices (dialog 230).
+#define IDS_NO_DAY_CHOSEN 57780
+#define IDS_SETTINGS_NOT_SAVED 57781
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116
@@ -374,3 +377,7 @@
 // ---- Dialogs 208, 209: folder on another drive, no drive
 #define IDD_FOLDER_ELSEWHERE 208
 #define IDD_NO_DRIVE 209
+
+// ---- Dialog 230: a notice of the settings window (no day chosen, settings not saved)
+#define IDD_SETTINGS_NOTICE 230
+#define IDC_SETTINGS_NOTICE_TEXT 1057
