@@ -60,8 +60,9 @@ void CKRVMainWnd::Open() {
         if (shell_.store().IsConfigured()) {
             shell_.OpenSettingsSheet();
         } else {
-            shell_.RunSetupWizard();
-            shared.wizardRan = true;
+            if (shell_.RunSetupWizard()) {
+                shared.wizardRan = true;
+            }
         }
     }
     StartEngineOrEnd();

@@ -69,6 +69,9 @@
 #define IDS_LINK_ERROR_31 57752
 #define IDS_LINK_ERROR_32 57753
 #define IDS_LINK_ERROR_OTHER 57754
+// The setup wizard: Next or Finish without a drive selected; the settings could not be stored.
+#define IDS_CHOOSE_DRIVE 57800
+#define IDS_SETTINGS_NOT_STORED 57801
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116

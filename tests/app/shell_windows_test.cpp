@@ -36,7 +36,10 @@ class ScriptedShell final : public AppShell {
             whileOpen();
         }
     }
-    void RunSetupWizard() override { ++wizardsRun; }
+    bool RunSetupWizard() override {
+        ++wizardsRun;
+        return wizardFinishes;
+    }
     void ShowAbout(HWND owner) override {
         ++aboutsShown;
         aboutOwner = owner;
@@ -68,6 +71,7 @@ class ScriptedShell final : public AppShell {
     engine::SharedState sharedState;
     std::function<void()> whileOpen;
     int starts = 0, stops = 0, wakes = 0, settingsOpened = 0, wizardsRun = 0, aboutsShown = 0;
+    bool wizardFinishes = true;
     int trayAdds = 0, trayRemoves = 0, retrySaves = 0;
     HWND aboutOwner = nullptr;
     bool promptActiveDuringAbout = false;
