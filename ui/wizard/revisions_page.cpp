@@ -1,5 +1,6 @@
 #include "ui/wizard/revisions_page.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -36,7 +37,9 @@ CKRVRevisionsPage::CKRVRevisionsPage()
 
 bool CKRVRevisionsPage::OnInitDialog() {
     CKRVWizardPage::OnInitDialog();
-    CheckRadioButton(hwnd(), IDC_REVISIONS_NONE, IDC_REVISIONS_LIMITED, IDC_REVISIONS_LIMITED);
+    choice_ = kChoiceLimited;
+    count_ = 5;
+    UpdateData(false);
     fw::Control(hwnd(), IDC_REVISIONS_SPIN).Enable(false);
     fw::Control(hwnd(), IDC_REVISIONS_SPIN).Send(UDM_SETPOS32, 0, kArrowsMiddle);
     OnCommand(IDC_REVISIONS_LIMITED, BN_CLICKED, Item(IDC_REVISIONS_LIMITED));

@@ -51,8 +51,9 @@ int CKRVSetupWizard::SeparatorId() const {
     return IDC_WIZARD_SEPARATOR;
 }
 
-std::unique_ptr<CKRVSourcePage> CKRVSetupWizard::MakeSourcePage() {
-    return std::make_unique<CKRVSourcePage>(shell_, [this] { SourcesChanged(); });
+std::unique_ptr<CKRVSourcePage> CKRVSetupWizard::MakeSourcePage(
+    ShellServices& shell, std::function<void()> foldersChanged) {
+    return std::make_unique<CKRVSourcePage>(shell, std::move(foldersChanged));
 }
 
 bool CKRVSetupWizard::OnInitDialog() {
@@ -64,7 +65,7 @@ bool CKRVSetupWizard::OnInitDialog() {
         });
     SetPlaceholder(IDC_WIZARD_PLACEHOLDER);
     drive_ = std::make_unique<CKRVDrivePage>(shell_);
-    sources_ = MakeSourcePage();
+    sources_ = MakeSourcePage(shell_, [this] { SourcesChanged(); });
     // A page that cannot be created is left out of the sequence.
     for (CKRVWizardPage* page :
          std::array<CKRVWizardPage*, 7>{&intro_, &diskLabel_, drive_.get(), sources_.get(),

@@ -3,6 +3,7 @@
 // Back, Next and Cancel. It stores the backup disk's identity when the user leaves the drive
 // page and hands the rest of the first settings to its caller when the user finishes.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,7 +50,8 @@ class CKRVSetupWizard : public CKRVPageHostDlg {
     // Tells the user something that keeps the wizard on its page (a test replaces it).
     virtual void Tell(const std::string& text);
     // The source page the wizard shows; a test gives one with its own folder picker.
-    virtual std::unique_ptr<CKRVSourcePage> MakeSourcePage();
+    virtual std::unique_ptr<CKRVSourcePage> MakeSourcePage(ShellServices& shell,
+                                                           std::function<void()> foldersChanged);
 
   private:
     void Next();
