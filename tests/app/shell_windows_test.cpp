@@ -182,6 +182,15 @@ TEST_F(MainWindowTest, OpenOfAnUnconfiguredProgramRunsTheWizardAndEndsWhenItStay
     EXPECT_EQ(shell.stops, 2);  // before the wizard, and as the window ends
 }
 
+// The setup-done dialog follows a pass only after a wizard that stored its settings.
+TEST_F(MainWindowTest, AWizardLeftUnfinishedIsNotTakenForOneThatRan) {
+    shell.wizardFinishes = false;
+    window.Send(WMU_OPEN);
+    EXPECT_EQ(shell.wizardsRun, 1);
+    EXPECT_FALSE(shell.sharedState.wizardRan);
+    EXPECT_TRUE(PumpSawQuit());
+}
+
 TEST_F(MainWindowTest, SwitchingOffInTheSettingsEndsTheProgram) {
     shell.Configure(1);
     shell.whileOpen = [&] { shell.settingsStore.WriteMirrorStatus(0); };

@@ -5,6 +5,7 @@
 #include "drivekit/drive.h"
 #include "engine/folder_sizes.h"
 #include "framework/controls.h"
+#include "framework/drag_drop.h"
 #include "framework/text.h"
 #include "framework/text_format.h"
 #include "res/resource.h"
@@ -22,17 +23,6 @@ constexpr std::array<UINT, 7> kHelpPages = {
 // A Help click that is still being handled (the shell may run messages meanwhile) makes the next
 // one wait its turn: it is ignored. One for the whole process.
 bool helpRunning = false;
-
-class WaitCursor {
-  public:
-    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous_); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    HCURSOR previous_;
-};
 
 }  // namespace
 
@@ -341,7 +331,7 @@ std::string CKRVSetupWizard::RevisionsSentence() {
 // The disk of the destination drive is read when the user leaves the revisions page; the
 // figures that need the folders' size follow it once the size is known.
 void CKRVSetupWizard::ComputeReviewFigures() {
-    const WaitCursor wait;
+    const fw::WaitCursor wait;
     revisions_.LimitCount();
     const std::string root = drive_->SelectedRootPath();
     drvKit::Drive drive = root.empty() ? drvKit::Drive() : drvKit::Drive(root[0]);
