@@ -25,6 +25,8 @@ class AppShell {
     // Blocks for up to about two seconds.
     virtual void StopEngine() = 0;
     virtual void WakeEngine() = 0;
+    // True while the engine's worker runs (not paused, switched off or ended).
+    virtual bool IsEngineRunning() = 0;
     // The session is ending and the system ends the process without running its destructors:
     // the retry list is written to its file now.
     virtual void SaveRetryListNow() = 0;

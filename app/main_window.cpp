@@ -118,7 +118,12 @@ void CKRVMainWnd::Resume() {
     shell_.shared().enginePaused = false;
 }
 
+// Only a running worker can make the copy that holding the session end is for: paused,
+// switched off or with its worker ended, the program lets Windows end at once.
 bool CKRVMainWnd::QueryEndSession() {
+    if (!shell_.IsEngineRunning()) {
+        return true;
+    }
     return settings::AllowSessionEnd(shell_.store(), shell_.shared().shutdownCopyPending,
                                      [this] { shell_.WakeEngine(); });
 }

@@ -12,6 +12,8 @@ namespace app {
 namespace {
 
 constexpr wchar_t kTrayWindowClass[] = L"FerrolinTrayIconWindow";
+// A second key selection this soon after a keyboard menu closed is the same key press.
+constexpr ULONGLONG kRepeatedKeySelectMs = 300;
 
 }  // namespace
 
@@ -195,16 +197,29 @@ HMENU CKRVSystemTray::BuildMenu() const {
 // The menu belongs to the owner window, which receives its command. The owner comes to the
 // foreground first and gets a WM_NULL afterwards, or the menu would not close when the user
 // clicks elsewhere.
-void CKRVSystemTray::ShowMenu() {
+void CKRVSystemTray::ShowMenu(bool fromKeyboard) {
     const HMENU menu = BuildMenu();
     if (menu == nullptr) {
         return;
     }
-    POINT cursor = {};
-    GetCursorPos(&cursor);
+    POINT at = {};
+    GetCursorPos(&at);
+    UINT alignment = TPM_LEFTBUTTON;
+    if (fromKeyboard) {
+        // The cursor may be anywhere: the menu opens over the icon.
+        NOTIFYICONIDENTIFIER icon = {};
+        icon.cbSize = sizeof icon;
+        icon.hWnd = record_.hWnd;
+        icon.uID = record_.uID;
+        RECT place = {};
+        if (SUCCEEDED(Shell_NotifyIconGetRect(&icon, &place))) {
+            at = {place.left, place.top};
+            alignment |= TPM_BOTTOMALIGN;
+        }
+    }
     const HWND owner = record_.hWnd;
     SetForegroundWindow(owner);
-    TrackPopupMenu(menu, TPM_LEFTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
+    TrackPopupMenu(menu, alignment, at.x, at.y, 0, owner, nullptr);
     PostMessageW(owner, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
@@ -215,7 +230,19 @@ LRESULT CKRVSystemTray::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
     }
     switch (LOWORD(lParam)) {
         case WM_RBUTTONUP:
-            ShowMenu();
+            ShowMenu(false);
+            break;
+        case WM_CONTEXTMENU:
+            ShowMenu(true);
+            keyMenuClosedTick_ = GetTickCount64();
+            break;
+        case NIN_KEYSELECT:
+            // The shell may report one Enter twice; the second arrives as the first menu closes
+            // and must not open the menu again.
+            if (GetTickCount64() - keyMenuClosedTick_ > kRepeatedKeySelectMs) {
+                ShowMenu(true);
+                keyMenuClosedTick_ = GetTickCount64();
+            }
             break;
         case WM_LBUTTONDBLCLK:
             if (!shared_.progress.shown && !shared_.enginePaused) {

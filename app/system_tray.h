@@ -80,8 +80,9 @@ class CKRVSystemTray : public fw::Window {
     // One tick of the animation timer.
     void OnTimer();
 
-    // The callback message: wParam the icon's identifier, lParam the mouse message. Right button
-    // up opens the menu; a left double click opens the settings. 0 when wParam is not this icon.
+    // The callback message: wParam the icon's identifier, lParam the mouse or keyboard event.
+    // Right button up, the context-menu key (Shift+F10) and Enter or Space on the focused icon
+    // open the menu; a left double click opens the settings. 0 when wParam is not this icon.
     LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
 
     bool added() const { return added_; }
@@ -98,7 +99,8 @@ class CKRVSystemTray : public fw::Window {
 
   private:
     bool AddToShell();
-    void ShowMenu();
+    // At the cursor for a click; over the icon when the keyboard asked.
+    void ShowMenu(bool fromKeyboard);
 
     engine::SharedState& shared_;
     bool wanted_ = false;  // Create was called: re-added when the taskbar comes back
@@ -113,6 +115,7 @@ class CKRVSystemTray : public fw::Window {
     UINT defaultItem_ = 0;
     bool defaultByPosition_ = false;
     UINT taskbarCreated_ = 0;
+    ULONGLONG keyMenuClosedTick_ = 0;  // when a menu opened from the keyboard last closed
 };
 
 }  // namespace app

@@ -30,6 +30,10 @@ inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 inline constexpr uint32_t kAccessRead = 0x80000000;    // GENERIC_READ
 inline constexpr uint32_t kAccessWrite = 0x40000000;   // GENERIC_WRITE
 inline constexpr uint32_t kAccessDelete = 0x00010000;  // DELETE
+// Attributes and times only: these rights take no part in share modes (another program's
+// exclusive open does not keep them out) and do not need a writable file.
+inline constexpr uint32_t kAccessReadAttributes = 0x80;    // FILE_READ_ATTRIBUTES
+inline constexpr uint32_t kAccessWriteAttributes = 0x100;  // FILE_WRITE_ATTRIBUTES
 inline constexpr uint32_t kShareNone = 0;
 inline constexpr uint32_t kShareRead = 0x1;
 inline constexpr uint32_t kShareWrite = 0x2;
@@ -121,6 +125,19 @@ class File {
     // Sets the times through the handle; a zero member leaves that time as it is.
     virtual uint32_t SetTimes(const FileTimes& times) = 0;
     virtual uint32_t GetSize(uint64_t& size) = 0;
+    // Attributes, times and size of the open file in one call (the name is left empty). Needs read
+    // access or kAccessReadAttributes.
+    virtual uint32_t GetInfo(FileInfo& info) = 0;
+    // Sets the times and the attributes through the handle in one call: a zero time leaves that
+    // time as it is, attributes 0 leave the attributes, kAttributeNormal alone clears every bit
+    // that can be cleared. Needs write access or kAccessWriteAttributes; works on a file that is
+    // read-only by its attributes, as the access was granted when it was opened.
+    virtual uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) = 0;
+    // Gives the open file a new full path on the same volume; the handle stays open on it. Needs
+    // kAccessDelete. 183 when the path is taken and replaceExisting is false; with it an existing
+    // file is replaced in one step (5 for a folder, a read-only file or one open elsewhere); 17
+    // for another volume; 3 when the new folder does not exist.
+    virtual uint32_t Rename(const std::string& newPath, bool replaceExisting) = 0;
     virtual uint32_t Flush() = 0;
     // Closes now and reports the result; later calls fail with 6.
     virtual uint32_t Close() = 0;

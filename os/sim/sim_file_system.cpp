@@ -47,6 +47,11 @@ bool IsAllZero(const uint8_t* data, size_t size) {
     return true;
 }
 
+// Share modes concern opens that read, write or delete; one for attributes only takes no part.
+bool SharesData(uint32_t access) {
+    return (access & (kAccessRead | kAccessWrite | kAccessDelete)) != 0;
+}
+
 bool IsSeparator(char c, bool raw) {
     return c == '\\' || (!raw && c == '/');
 }
@@ -91,6 +96,7 @@ class SimFileHandle final : public File {
     uint32_t share() const { return share_; }
 
     uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
+        fs_.calls_.Add(SimCall::Read);
         bytesRead = 0;
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(SimOperation::Read)) {
@@ -120,6 +126,7 @@ class SimFileHandle final : public File {
     }
 
     uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
+        fs_.calls_.Add(SimCall::Write);
         bytesWritten = 0;
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(SimOperation::Write)) {
@@ -187,6 +194,7 @@ class SimFileHandle final : public File {
     }
 
     uint32_t GetTimes(FileTimes& times) override {
+        fs_.calls_.Add(SimCall::GetTimes);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(std::nullopt)) {
             return error;
@@ -196,6 +204,7 @@ class SimFileHandle final : public File {
     }
 
     uint32_t SetTimes(const FileTimes& times) override {
+        fs_.calls_.Add(SimCall::SetTimes);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(SimOperation::SetFileTimes)) {
             return error;
@@ -206,6 +215,117 @@ class SimFileHandle final : public File {
         if (node_->medium->spec_.writeProtected) {
             return kErrorWriteProtect;
         }
+        SetTimesLocked(times);
+        return kErrorSuccess;
+    }
+
+    uint32_t GetSize(uint64_t& size) override {
+        fs_.calls_.Add(SimCall::GetSize);
+        std::lock_guard lock(fs_.core_.mutex());
+        if (const uint32_t error = CheckLocked(std::nullopt)) {
+            return error;
+        }
+        size = node_->Size();
+        return kErrorSuccess;
+    }
+
+    uint32_t GetInfo(FileInfo& info) override {
+        fs_.calls_.Add(SimCall::GetInfo);
+        std::lock_guard lock(fs_.core_.mutex());
+        if (const uint32_t error = CheckLocked(std::nullopt)) {
+            return error;
+        }
+        if ((access_ & (kAccessRead | kAccessReadAttributes)) == 0) {
+            return kErrorAccessDenied;
+        }
+        info = fs_.InfoOf(*node_);
+        info.name.clear();
+        return kErrorSuccess;
+    }
+
+    uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) override {
+        fs_.calls_.Add(SimCall::SetTimesAndAttributes);
+        std::lock_guard lock(fs_.core_.mutex());
+        const bool setsTimes = times.creation != 0 || times.lastAccess != 0 || times.lastWrite != 0;
+        if (const uint32_t error = CheckLocked(std::nullopt)) {
+            return error;
+        }
+        if (setsTimes) {
+            if (const uint32_t error = fs_.faults_.Check(SimOperation::SetFileTimes, path_)) {
+                return error;
+            }
+        }
+        if (attributes != 0) {
+            if (const uint32_t error = fs_.faults_.Check(SimOperation::SetAttributes, path_)) {
+                return error;
+            }
+        }
+        if ((access_ & (kAccessWrite | kAccessWriteAttributes)) == 0) {
+            return kErrorAccessDenied;
+        }
+        if (node_->medium->spec_.writeProtected) {
+            return kErrorWriteProtect;
+        }
+        if (setsTimes) {
+            SetTimesLocked(times);
+        }
+        if (attributes != 0) {
+            const uint32_t kept = node_->attributes & ~kSettableAttributes;
+            node_->attributes = kept | (attributes & kSettableAttributes);
+            if (!node_->removed) {
+                fs_.NotifyLocked(node_->parent, kNotifyAttributes);
+            }
+        }
+        return kErrorSuccess;
+    }
+
+    uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
+        fs_.calls_.Add(SimCall::Rename);
+        std::lock_guard lock(fs_.core_.mutex());
+        if (const uint32_t error = CheckLocked(SimOperation::Move)) {
+            return error;
+        }
+        if ((access_ & kAccessDelete) == 0) {
+            return kErrorAccessDenied;
+        }
+        if (node_->removed || node_->parent == nullptr) {
+            return kErrorAccessDenied;  // deleted meanwhile by a program that shared deletion
+        }
+        SimFileSystem::Located from;
+        from.drive = &fs_.drives_.at(driveKey_);
+        from.medium = node_->medium;
+        from.parent = node_->parent;
+        from.node = node_.get();
+        SimFileSystem::ParsedPath target;
+        const uint32_t error = fs_.MoveLocked(from, newPath, replaceExisting, this, target);
+        if (error == kErrorSuccess) {
+            path_ = target.full;
+        }
+        return error;
+    }
+
+    uint32_t Flush() override {
+        fs_.calls_.Add(SimCall::Flush);
+        std::lock_guard lock(fs_.core_.mutex());
+        return CheckLocked(std::nullopt);
+    }
+
+    uint32_t Close() override {
+        std::lock_guard lock(fs_.core_.mutex());
+        if (closed_) {
+            return kErrorInvalidHandle;
+        }
+        fs_.calls_.Add(SimCall::Close);
+        closed_ = true;
+        auto& opens = node_->opens;
+        opens.erase(std::remove(opens.begin(), opens.end(), this), opens.end());
+        return kErrorSuccess;
+    }
+
+  private:
+    // A zero member leaves that time; a write through this handle no longer moves the last-write
+    // time afterwards (as on Windows).
+    void SetTimesLocked(const FileTimes& times) {
         uint32_t kinds = 0;
         auto apply = [&kinds](FileTime& field, FileTime value, uint32_t kind) {
             if (value != 0 && value != field) {
@@ -220,35 +340,8 @@ class SimFileHandle final : public File {
         if (kinds != 0 && !node_->removed) {
             fs_.NotifyLocked(node_->parent, kinds);
         }
-        return kErrorSuccess;
     }
 
-    uint32_t GetSize(uint64_t& size) override {
-        std::lock_guard lock(fs_.core_.mutex());
-        if (const uint32_t error = CheckLocked(std::nullopt)) {
-            return error;
-        }
-        size = node_->Size();
-        return kErrorSuccess;
-    }
-
-    uint32_t Flush() override {
-        std::lock_guard lock(fs_.core_.mutex());
-        return CheckLocked(std::nullopt);
-    }
-
-    uint32_t Close() override {
-        std::lock_guard lock(fs_.core_.mutex());
-        if (closed_) {
-            return kErrorInvalidHandle;
-        }
-        closed_ = true;
-        auto& opens = node_->opens;
-        opens.erase(std::remove(opens.begin(), opens.end(), this), opens.end());
-        return kErrorSuccess;
-    }
-
-  private:
     uint32_t CheckLocked(std::optional<SimOperation> operation) {
         if (closed_) {
             return kErrorInvalidHandle;
@@ -266,7 +359,7 @@ class SimFileHandle final : public File {
 
     SimFileSystem& fs_;
     std::shared_ptr<SimNode> node_;
-    const std::string path_;
+    std::string path_;  // as opened or last renamed
     const std::string driveKey_;
     const uint64_t generation_;
     const uint32_t access_;
@@ -283,8 +376,10 @@ namespace {
 
 class SimDirectorySearch final : public DirectorySearch {
   public:
-    explicit SimDirectorySearch(std::vector<FileInfo> entries) : entries_(std::move(entries)) {}
+    SimDirectorySearch(std::vector<FileInfo> entries, SimCallCounts& calls)
+        : entries_(std::move(entries)), calls_(calls) {}
     uint32_t Next(FileInfo& entry) override {
+        calls_.Add(SimCall::FindNext);
         if (next_ >= entries_.size()) {
             return kErrorNoMoreFiles;
         }
@@ -294,6 +389,7 @@ class SimDirectorySearch final : public DirectorySearch {
 
   private:
     std::vector<FileInfo> entries_;
+    SimCallCounts& calls_;
     size_t next_ = 1;  // the first entry went out with FindFirst
 };
 
@@ -317,6 +413,7 @@ class SimChangeNotification final : public ChangeNotification, public SimSignal 
     }
 
     uint32_t Rearm() override {
+        fs_.calls_.Add(SimCall::Rearm);
         std::lock_guard lock(fs_.core_.mutex());
         signalled_ = recorded_;
         recorded_ = false;
@@ -574,6 +671,7 @@ void SimFileSystem::RemoveNodeLocked(SimMedium& medium, SimNode& parent, const S
 
 uint32_t SimFileSystem::FindFirst(const std::string& pattern,
                                   std::unique_ptr<DirectorySearch>& search, FileInfo& first) {
+    calls_.Add(SimCall::FindFirst);
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     if (const uint32_t error = ParseLocked(pattern, true, parsed)) {
@@ -615,11 +713,16 @@ uint32_t SimFileSystem::FindFirst(const std::string& pattern,
         return kErrorFileNotFound;
     }
     first = entries.front();
-    search = std::make_unique<SimDirectorySearch>(std::move(entries));
+    search = std::make_unique<SimDirectorySearch>(std::move(entries), calls_);
     return kErrorSuccess;
 }
 
 uint32_t SimFileSystem::GetFileInfo(const std::string& path, FileInfo& info) {
+    calls_.Add(SimCall::GetFileInfo);
+    return LookUp(path, info);
+}
+
+uint32_t SimFileSystem::LookUp(const std::string& path, FileInfo& info) {
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     Located located;
@@ -637,13 +740,15 @@ uint32_t SimFileSystem::GetFileInfo(const std::string& path, FileInfo& info) {
 }
 
 uint32_t SimFileSystem::GetAttributes(const std::string& path, uint32_t& attributes) {
+    calls_.Add(SimCall::GetAttributes);
     FileInfo info;
-    const uint32_t error = GetFileInfo(path, info);
+    const uint32_t error = LookUp(path, info);
     attributes = error == kErrorSuccess ? info.attributes : kInvalidAttributes;
     return error;
 }
 
 uint32_t SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+    calls_.Add(SimCall::SetAttributes);
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     Located located;
@@ -668,6 +773,7 @@ uint32_t SimFileSystem::SetAttributes(const std::string& path, uint32_t attribut
 
 uint32_t SimFileSystem::Open(const std::string& path, const OpenRequest& request,
                              std::unique_ptr<File>& file) {
+    calls_.Add(SimCall::Open);
     // The caller's old file, if any, closes outside the lock (its close takes the lock too).
     std::unique_ptr<File> opened;
     const uint32_t error = MakeFile(path, request, opened);
@@ -717,10 +823,13 @@ uint32_t SimFileSystem::MakeFile(const std::string& path, const OpenRequest& req
                 return kErrorAccessDenied;
             }
         }
+        const uint32_t want = request.access | (truncates ? kAccessWrite : 0);
         for (const SimFileHandle* other : node->opens) {
+            if (!SharesData(want) || !SharesData(other->access())) {
+                continue;
+            }
             const uint32_t a = other->access();
             const uint32_t s = other->share();
-            const uint32_t want = request.access | (truncates ? kAccessWrite : 0);
             const bool conflict = ((want & kAccessRead) && !(s & kShareRead)) ||
                                   ((want & kAccessWrite) && !(s & kShareWrite)) ||
                                   ((want & kAccessDelete) && !(s & kShareDelete)) ||
@@ -768,6 +877,7 @@ uint32_t SimFileSystem::MakeFile(const std::string& path, const OpenRequest& req
 }
 
 uint32_t SimFileSystem::DeleteFile(const std::string& path) {
+    calls_.Add(SimCall::Delete);
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     Located located;
@@ -785,7 +895,7 @@ uint32_t SimFileSystem::DeleteFile(const std::string& path) {
         return kErrorAccessDenied;
     }
     for (const SimFileHandle* other : node.opens) {
-        if ((other->share() & kShareDelete) == 0) {
+        if (SharesData(other->access()) && (other->share() & kShareDelete) == 0) {
             return kErrorSharingViolation;
         }
     }
@@ -800,6 +910,7 @@ uint32_t SimFileSystem::DeleteFile(const std::string& path) {
 
 uint32_t SimFileSystem::MoveFile(const std::string& from, const std::string& to,
                                  bool replaceExisting) {
+    calls_.Add(SimCall::Move);
     std::lock_guard lock(core_.mutex());
     ParsedPath source;
     Located src;
@@ -813,6 +924,11 @@ uint32_t SimFileSystem::MoveFile(const std::string& from, const std::string& to,
         return src.node == nullptr ? kErrorFileNotFound : kErrorAccessDenied;
     }
     ParsedPath target;
+    return MoveLocked(src, to, replaceExisting, nullptr, target);
+}
+
+uint32_t SimFileSystem::MoveLocked(const Located& src, const std::string& to, bool replaceExisting,
+                                   const SimFileHandle* mover, ParsedPath& target) {
     Located dst;
     if (const uint32_t error = ParseAndLocateLocked(to, target, dst)) {
         return error;
@@ -828,7 +944,7 @@ uint32_t SimFileSystem::MoveFile(const std::string& from, const std::string& to,
     }
     SimNode& node = *src.node;
     for (const SimFileHandle* other : node.opens) {
-        if ((other->share() & kShareDelete) == 0) {
+        if (other != mover && SharesData(other->access()) && (other->share() & kShareDelete) == 0) {
             return kErrorSharingViolation;
         }
     }
@@ -847,8 +963,8 @@ uint32_t SimFileSystem::MoveFile(const std::string& from, const std::string& to,
             return kErrorAccessDenied;
         }
         for (const SimFileHandle* other : existing.opens) {
-            if ((other->share() & kShareDelete) == 0) {
-                return kErrorSharingViolation;
+            if (SharesData(other->access()) && (other->share() & kShareDelete) == 0) {
+                return kErrorAccessDenied;  // the file in the way is in use
             }
         }
         RemoveNodeLocked(*dst.medium, *dst.parent, existing);
@@ -867,6 +983,7 @@ uint32_t SimFileSystem::MoveFile(const std::string& from, const std::string& to,
 }
 
 uint32_t SimFileSystem::CreateDirectory(const std::string& path) {
+    calls_.Add(SimCall::CreateDirectory);
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     Located located;
@@ -914,6 +1031,7 @@ uint32_t SimFileSystem::MakeFoldersLocked(const ParsedPath& parsed, size_t count
 }
 
 uint32_t SimFileSystem::RemoveDirectory(const std::string& path) {
+    calls_.Add(SimCall::RemoveDirectory);
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     Located located;
@@ -945,6 +1063,7 @@ uint32_t SimFileSystem::RemoveDirectory(const std::string& path) {
 }
 
 uint32_t SimFileSystem::GetVolumeSpace(const std::string& path, VolumeSpace& space) {
+    calls_.Add(SimCall::VolumeSpace);
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     if (const uint32_t error = ParseLocked(path, true, parsed)) {
@@ -975,6 +1094,7 @@ uint32_t SimFileSystem::GetVolumeSpace(const std::string& path, VolumeSpace& spa
 }
 
 uint32_t SimFileSystem::GetVolumeInfo(const std::string& root, VolumeInfo& info) {
+    calls_.Add(SimCall::VolumeInfo);
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     if (const uint32_t error = ParseLocked(root, true, parsed)) {
@@ -1000,6 +1120,7 @@ uint32_t SimFileSystem::GetVolumeInfo(const std::string& root, VolumeInfo& info)
 }
 
 uint32_t SimFileSystem::LogicalDrives() {
+    calls_.Add(SimCall::LogicalDrives);
     std::lock_guard lock(core_.mutex());
     uint32_t mask = 0;
     for (const auto& [key, drive] : drives_) {
@@ -1011,6 +1132,7 @@ uint32_t SimFileSystem::LogicalDrives() {
 }
 
 DriveType SimFileSystem::GetDriveType(const std::string& root) {
+    calls_.Add(SimCall::DriveType);
     std::lock_guard lock(core_.mutex());
     Drive* drive = FindDriveLocked(root);
     return drive == nullptr ? DriveType::NoRootDirectory : drive->type;
@@ -1019,6 +1141,7 @@ DriveType SimFileSystem::GetDriveType(const std::string& root) {
 uint32_t SimFileSystem::OpenChangeNotification(const std::string& folder, bool watchSubtree,
                                                uint32_t filter,
                                                std::unique_ptr<ChangeNotification>& notification) {
+    calls_.Add(SimCall::OpenChangeNotification);
     std::unique_ptr<ChangeNotification> opened;
     const uint32_t error = MakeChangeNotification(folder, watchSubtree, filter, opened);
     if (error == kErrorSuccess) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "os/file_system.h"
+#include "os/sim/sim_calls.h"
 #include "os/sim/sim_core.h"
 #include "os/sim/sim_faults.h"
 
@@ -133,6 +134,9 @@ class SimFileSystem final : public FileSystem {
     // Relative paths are taken from this folder.
     void SetCurrentDirectory(const std::string& path);
 
+    // The port's calls so far, by kind.
+    SimCallCounts& calls() { return calls_; }
+
   private:
     friend class SimFileHandle;
     friend class SimChangeNotification;
@@ -162,6 +166,8 @@ class SimFileSystem final : public FileSystem {
                       std::unique_ptr<File>& file);
     uint32_t MakeChangeNotification(const std::string& folder, bool watchSubtree, uint32_t filter,
                                     std::unique_ptr<ChangeNotification>& notification);
+    // GetFileInfo without counting a call of its own (GetAttributes counts as one).
+    uint32_t LookUp(const std::string& path, FileInfo& info);
     uint32_t ParseLocked(const std::string& path, bool wildcardsInLast, ParsedPath& parsed) const;
     uint32_t LocateLocked(const ParsedPath& parsed, Located& located);
     uint32_t ParseAndLocateLocked(const std::string& path, ParsedPath& parsed, Located& located);
@@ -172,11 +178,16 @@ class SimFileSystem final : public FileSystem {
     uint32_t PutLocked(const std::string& path, const std::string& contents, uint64_t sparseSize,
                        const SimPutOptions& options);
     uint32_t MakeFoldersLocked(const ParsedPath& parsed, size_t count, Located& located);
+    // Moves the located file or folder to the path `to` (MoveFile, and File::Rename by `mover`,
+    // whose own open does not count against the move).
+    uint32_t MoveLocked(const Located& from, const std::string& to, bool replaceExisting,
+                        const SimFileHandle* mover, ParsedPath& target);
     void RemoveNodeLocked(SimMedium& medium, SimNode& parent, const SimNode& node);
     void AccountSizeLocked(SimMedium& medium, uint64_t oldSize, uint64_t newSize);
 
     SimCore& core_;
     SimFaults& faults_;
+    SimCallCounts calls_;
     std::map<std::string, Drive> drives_;  // by upper-case root
     std::vector<SimChangeNotification*> notifications_;
     std::string currentDirectory_ = "C:\\";

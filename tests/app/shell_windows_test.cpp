@@ -29,6 +29,7 @@ class ScriptedShell final : public AppShell {
     void StartEngine() override { ++starts; }
     void StopEngine() override { ++stops; }
     void WakeEngine() override { ++wakes; }
+    bool IsEngineRunning() override { return engineRunning; }
     void SaveRetryListNow() override { ++retrySaves; }
     void OpenSettingsSheet() override {
         ++settingsOpened;
@@ -73,6 +74,7 @@ class ScriptedShell final : public AppShell {
     int starts = 0, stops = 0, wakes = 0, settingsOpened = 0, wizardsRun = 0, aboutsShown = 0;
     bool wizardFinishes = true;
     int trayAdds = 0, trayRemoves = 0, retrySaves = 0;
+    bool engineRunning = true;
     HWND aboutOwner = nullptr;
     bool promptActiveDuringAbout = false;
     std::vector<std::wstring> helpPages;
@@ -132,6 +134,17 @@ TEST_F(MainWindowTest, SessionEndIsHeldOnceForACopyWhenTheScheduleAsks) {
     EXPECT_EQ(shell.wakes, 1);
     EXPECT_EQ(window.Send(WM_QUERYENDSESSION), TRUE);
     EXPECT_EQ(shell.wakes, 1);
+}
+
+TEST_F(MainWindowTest, WithoutARunningWorkerTheSessionEndsAtTheFirstRequest) {
+    // Paused, switched off or with its worker ended, nobody would make the copy: holding the
+    // end would only make the user shut down twice.
+    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 3);
+    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerAtShutdown, 1);
+    shell.engineRunning = false;
+    EXPECT_EQ(window.Send(WM_QUERYENDSESSION), TRUE);
+    EXPECT_EQ(shell.wakes, 0);
+    EXPECT_FALSE(shell.sharedState.shutdownCopyPending);
 }
 
 TEST_F(MainWindowTest, AlwaysAtShutdownHoldsTheSessionEndOfAnySchedule) {
@@ -394,6 +407,44 @@ TEST_F(SystemTrayTest, ADoubleClickOpensTheSettingsUnlessACopyShowsOrTheEngineIs
     shared.enginePaused = true;
     tray.OnTrayNotification(kTrayIconId, WM_LBUTTONDBLCLK);
     EXPECT_EQ(owner.commands.size(), 1u);
+}
+
+// Set while a popup menu is open: a timer that fires inside the menu's own loop sees it and
+// closes it.
+bool g_menuWasOpen = false;
+void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu != nullptr && IsWindowVisible(menu)) {
+        g_menuWasOpen = true;
+        KillTimer(nullptr, timer);
+        EndMenu();
+    }
+}
+
+TEST_F(SystemTrayTest, TheKeyboardOpensTheMenuOnceForEachKeyPress) {
+    // The context-menu key (Shift+F10), and Enter or Space on the focused icon.
+    for (const UINT event : {static_cast<UINT>(WM_CONTEXTMENU), static_cast<UINT>(NIN_KEYSELECT)}) {
+        g_menuWasOpen = false;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseOpenMenu);
+        EXPECT_EQ(tray.OnTrayNotification(kTrayIconId, event), 1);
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(g_menuWasOpen) << "event " << event;
+        Sleep(400);  // a later key press, not the shell's repeat of this one
+    }
+    // The shell may report one Enter twice: the second, as the menu closes, opens nothing.
+    g_menuWasOpen = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseOpenMenu);
+    tray.OnTrayNotification(kTrayIconId, NIN_KEYSELECT);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_menuWasOpen);
+    g_menuWasOpen = false;
+    timer = SetTimer(nullptr, 0, 50, CloseOpenMenu);
+    const DWORD started = GetTickCount();
+    tray.OnTrayNotification(kTrayIconId, NIN_KEYSELECT);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(g_menuWasOpen);
+    EXPECT_LT(GetTickCount() - started, 50u) << "no menu was waited for";
+    EXPECT_TRUE(owner.commands.empty());
 }
 
 TEST_F(SystemTrayTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {

@@ -56,6 +56,13 @@ class HookedFile final : public os::File {
     uint32_t GetTimes(os::FileTimes& times) override { return inner_->GetTimes(times); }
     uint32_t SetTimes(const os::FileTimes& times) override { return inner_->SetTimes(times); }
     uint32_t GetSize(uint64_t& size) override { return inner_->GetSize(size); }
+    uint32_t GetInfo(os::FileInfo& info) override { return inner_->GetInfo(info); }
+    uint32_t SetTimesAndAttributes(const os::FileTimes& times, uint32_t attributes) override {
+        return inner_->SetTimesAndAttributes(times, attributes);
+    }
+    uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
+        return inner_->Rename(newPath, replaceExisting);
+    }
     uint32_t Flush() override { return inner_->Flush(); }
     uint32_t Close() override { return inner_->Close(); }
 

@@ -37,6 +37,101 @@ TEST_F(Hyperlink, ShowsTheShellsReasonForEachErrorCode) {
     EXPECT_EQ(HyperlinkErrorText(-1), head + "Unknown Error (-1) occurred.");
 }
 
+// Sets the default value of a key of the classes root for the test's length and puts back what
+// was there.
+class ClassesRootValue {
+  public:
+    ClassesRootValue(const std::wstring& key, const std::wstring& value) : key_(key) {
+        wchar_t old[1024] = L"";
+        DWORD size = sizeof old;
+        had_ = RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old,
+                            &size) == ERROR_SUCCESS;
+        old_ = old;
+        Set(value);
+    }
+    ~ClassesRootValue() {
+        if (had_) {
+            Set(old_);
+        } else {
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, key_.c_str());
+        }
+    }
+    ClassesRootValue(const ClassesRootValue&) = delete;
+    ClassesRootValue& operator=(const ClassesRootValue&) = delete;
+
+  private:
+    void Set(const std::wstring& value) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    std::wstring key_;
+    std::wstring old_;
+    bool had_ = false;
+};
+
+std::wstring BesideThisProgram(const std::wstring& name) {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+TEST_F(Hyperlink, TheBrowsersCommandTakesTheTargetAsOneArgument) {
+    const ClassesRootValue kind(L".htm", L"FerrolinTestPage");
+    {
+        const ClassesRootValue command(L"FerrolinTestPage\\shell\\open\\command",
+                                       L"\"C:\\Browser\\open.exe\" -url \"%1\"");
+        EXPECT_EQ(HtmlOpenCommand(L"C:\\Help Pages\\a.htm"),
+                  L"\"C:\\Browser\\open.exe\" -url \"C:\\Help Pages\\a.htm\"");
+    }
+    {
+        const ClassesRootValue command(L"FerrolinTestPage\\shell\\open\\command",
+                                       L"C:\\Browser\\open.exe %1 -new");
+        EXPECT_EQ(HtmlOpenCommand(L"C:\\x y.htm"), L"C:\\Browser\\open.exe \"C:\\x y.htm\" -new");
+    }
+    {
+        const ClassesRootValue command(L"FerrolinTestPage\\shell\\open\\command",
+                                       L"C:\\Browser\\open.exe");
+        EXPECT_EQ(HtmlOpenCommand(L"C:\\x.htm"), L"C:\\Browser\\open.exe \"C:\\x.htm\"");
+    }
+}
+
+TEST_F(Hyperlink, TheLastResortHandsTheBrowserATargetInAnyScriptWhole) {
+    // A target the shell cannot open goes to the program registered for .htm files.
+    const std::wstring record = BesideThisProgram(L"hyperlink-command-line.txt");
+    DeleteFileW(record.c_str());
+    SetEnvironmentVariableW(L"FERROLIN_RECORD_TO", record.c_str());
+    const ClassesRootValue kind(L".htm", L"FerrolinTestPage");
+    const ClassesRootValue command(
+        L"FerrolinTestPage\\shell\\open\\command",
+        L"\"" + BesideThisProgram(L"command_line_recorder.exe") + L"\" \"%1\"");
+    const std::wstring target = L"ferrolin-no-such-scheme:Stra\u00dfe \u65e5\u672c \u0416.htm";
+
+    EXPECT_GT(OpenHyperlink(fw::Utf8(target), SW_SHOWNORMAL), 32);
+    std::wstring line;
+    for (int tries = 0; tries < 100 && line.empty(); ++tries) {
+        Sleep(50);
+        const HANDLE file = CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        wchar_t text[2048] = L"";
+        DWORD read = 0;
+        ReadFile(file, text, sizeof text - sizeof(wchar_t), &read, nullptr);
+        CloseHandle(file);
+        line.assign(text, read / sizeof(wchar_t));
+    }
+    SetEnvironmentVariableW(L"FERROLIN_RECORD_TO", nullptr);
+    DeleteFileW(record.c_str());
+    EXPECT_NE(line.find(L"\"" + target + L"\""), std::wstring::npos) << fw::Utf8(line);
+}
+
 // A link whose shell answers what the test says, and which shows its failure as the program does.
 class ScriptedLink : public CKRVHyperLink {
   public:

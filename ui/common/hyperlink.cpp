@@ -11,17 +11,27 @@ namespace ui {
 
 namespace {
 
+// The default value of a key, of any length; empty when there is none.
 std::wstring ReadDefaultValue(HKEY root, const std::wstring& key) {
-    wchar_t value[260] = L"";
-    DWORD size = sizeof value;
-    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+    DWORD size = 0;
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        size < sizeof(wchar_t)) {
+        return {};
+    }
+    std::wstring value(size / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size) !=
         ERROR_SUCCESS) {
         return {};
     }
+    value.resize(wcsnlen(value.c_str(), value.size()));
     return value;
 }
 
-// The command of the program that opens .htm files, with the target in place of "%1".
+}  // namespace
+
+// The command of the program that opens .htm files, with the target in place of "%1" (in quotes
+// when the command has none around it, so that a target with spaces stays one argument).
 std::wstring HtmlOpenCommand(const std::wstring& target) {
     const std::wstring kind = ReadDefaultValue(HKEY_CLASSES_ROOT, L".htm");
     if (kind.empty()) {
@@ -31,20 +41,16 @@ std::wstring HtmlOpenCommand(const std::wstring& target) {
     if (command.empty()) {
         return {};
     }
-    size_t cut = command.find(L"\"%1\"");
-    if (cut == std::wstring::npos) {
-        cut = command.find(L"%1");
+    const size_t quoted = command.find(L"\"%1\"");
+    if (quoted != std::wstring::npos) {
+        return command.replace(quoted, 4, L"\"" + target + L"\"");
     }
-    if (cut != std::wstring::npos) {
-        command.resize(cut);
+    const size_t bare = command.find(L"%1");
+    if (bare != std::wstring::npos) {
+        return command.replace(bare, 2, L"\"" + target + L"\"");
     }
-    while (!command.empty() && command.back() == L' ') {
-        command.pop_back();
-    }
-    return command + L" " + target;
+    return command + L" \"" + target + L"\"";
 }
-
-}  // namespace
 
 INT_PTR OpenHyperlink(const std::string& target, int showCommand) {
     const std::wstring wide = fw::Wide(target);
@@ -53,14 +59,24 @@ INT_PTR OpenHyperlink(const std::string& target, int showCommand) {
     if (result > 32) {
         return result;
     }
-    const std::wstring command = HtmlOpenCommand(wide);
+    std::wstring command = HtmlOpenCommand(wide);
     if (command.empty()) {
         return result;
     }
-    // The browser's own command is the last resort; its failure leaves the shell's answer.
-    const std::string narrow = fw::Utf8(command);
-    const UINT started = WinExec(narrow.c_str(), static_cast<UINT>(showCommand));
-    return started > 31 ? static_cast<INT_PTR>(started) : result;
+    // The browser's own command is the last resort; its failure leaves the shell's answer. The
+    // command line is wide: a target or browser path in any script reaches the browser whole.
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return result;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 33;  // above 32: started, as the shell says it
 }
 
 std::string HyperlinkErrorText(INT_PTR code) {

@@ -13,6 +13,9 @@ namespace ui {
 // Opens a target with the shell; when the shell cannot, with the command of the program that
 // opens .htm files. The shell's result (above 32 on success).
 INT_PTR OpenHyperlink(const std::string& target, int showCommand);
+// The command line of the program registered to open .htm files, with the target as its
+// argument; empty when no such program is registered.
+std::wstring HtmlOpenCommand(const std::wstring& target);
 // The message shown when a link could not be opened: "Unable to open hyperlink:" and the reason
 // for the shell's result code.
 std::string HyperlinkErrorText(INT_PTR code);

@@ -268,5 +268,54 @@ TEST_F(SimFileSystemTest, AFolderCannotMoveIntoItselfNorAcrossVolumes) {
     EXPECT_EQ(fs.MoveFile("C:\\A\\f.txt", "F:\\f.txt", false), kErrorNotSameDevice);
 }
 
+TEST_F(SimFileSystemTest, ARenameThroughAHandleMovesAcrossFoldersButNotVolumes) {
+    ASSERT_EQ(files.PutFolder("C:\\A\\B"), kErrorSuccess);
+    std::unique_ptr<File> file;
+    ASSERT_EQ(
+        fs.Open("C:\\A\\f.tmp",
+                {kAccessWrite | kAccessDelete, kShareNone, Disposition::CreateNew, 0, 0}, file),
+        kErrorSuccess);
+    EXPECT_EQ(file->Rename("F:\\f.txt", false), kErrorNotSameDevice);
+    ASSERT_EQ(file->Rename("C:\\A\\B\\f.txt", false), kErrorSuccess);
+    // Faults match the file's new path.
+    sim.FailOperation(SimOperation::Write, "*\\B\\f.txt", kErrorDiskFull, 1);
+    uint32_t written = 0;
+    EXPECT_EQ(file->Write("x", 1, written), kErrorDiskFull);
+    files.EjectMedium("C:");
+    EXPECT_EQ(file->Rename("C:\\A\\g.txt", false), kErrorDeviceNotConnected);
+}
+
+TEST_F(SimFileSystemTest, CallsAreCountedByKindAndEachHandleClosesOnce) {
+    ASSERT_EQ(files.PutFile("C:\\c.txt", "counted"), kErrorSuccess);
+    const SimCallTally before = files.calls().Tally();
+    uint32_t attributes = 0;
+    EXPECT_EQ(fs.GetAttributes("C:\\c.txt", attributes), kErrorSuccess);
+    EXPECT_EQ(fs.GetAttributes("C:\\missing.txt", attributes), kErrorFileNotFound);
+    {
+        std::unique_ptr<File> file;
+        ASSERT_EQ(fs.Open("C:\\c.txt", {}, file), kErrorSuccess);
+        FileInfo info;
+        EXPECT_EQ(file->GetInfo(info), kErrorSuccess);
+        char buffer[16];
+        uint32_t got = 0;
+        EXPECT_EQ(file->Read(buffer, sizeof buffer, got), kErrorSuccess);
+        EXPECT_EQ(file->Close(), kErrorSuccess);
+        EXPECT_EQ(file->Close(), kErrorInvalidHandle);
+    }
+    {
+        std::unique_ptr<File> file;
+        ASSERT_EQ(fs.Open("C:\\c.txt", {}, file), kErrorSuccess);
+    }  // closed by its destructor
+    const SimCallTally made = CallsBetween(before, files.calls().Tally());
+    EXPECT_EQ(made[static_cast<size_t>(SimCall::GetAttributes)], 2u);
+    EXPECT_EQ(made[static_cast<size_t>(SimCall::GetFileInfo)], 0u);
+    EXPECT_EQ(made[static_cast<size_t>(SimCall::Open)], 2u);
+    EXPECT_EQ(made[static_cast<size_t>(SimCall::GetInfo)], 1u);
+    EXPECT_EQ(made[static_cast<size_t>(SimCall::Read)], 1u);
+    EXPECT_EQ(made[static_cast<size_t>(SimCall::Close)], 2u);
+    EXPECT_EQ(TotalCalls(made), 8u);
+    EXPECT_STREQ(SimCallName(SimCall::Rename), "File::Rename");
+}
+
 }  // namespace
 }  // namespace os::sim
