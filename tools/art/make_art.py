@@ -224,8 +224,14 @@ def make_icons():
     for frame in range(5):
         save_icon(icon_set(lambda d, s, f=frame: draw_tray(d, s, f), sizes=(16, 32)),
                   "tray%d.ico" % (frame + 1))
+    make_drive_icons()
+
+
+# The drive list draws these at 32 pixels scaled to the screen (48 at 150 %), the folder picker
+# and prompts at 16 and 32: every size a common scale asks for is drawn, none is stretched.
+def make_drive_icons():
     for kind in ("external", "portable", "optical", "network", "card", "usb", "tape", "generic"):
-        save_icon(icon_set(draw_drive(kind), sizes=(16, 32)), "drive_%s.ico" % kind)
+        save_icon(icon_set(draw_drive(kind), sizes=(16, 24, 32, 48, 64)), "drive_%s.ico" % kind)
 
 
 def make_hand_cursor():
