@@ -71,8 +71,9 @@ if [ "$first_run" = yes ]; then
 Corvant Ferrolin 2 has started unconfigured, as after its installation: its setup wizard is on
 the display. Walk it as a new user would:
   - the drive page: choose the removable drive F: (its disk is labelled FERROLIN1);
-  - the source page: "Add/Remove..." opens the folder picker; choose the demo folder
-    C:\\Ferrolin Demo (or keep the documents folder the wizard offers);
+  - the source page: "Add/Remove..." opens the folder picker; add the demo folder
+    C:\\Ferrolin Demo and remove the documents folder the wizard offers (under Wine that
+    folder is your Linux home folder, which you may not want on the backup disk);
   - go on to the end: the first complete copy follows with its progress window, then the
     setup-done dialog, and the program stays in the tray and copies what changes.
 
