@@ -50,10 +50,10 @@ void CKRVMainWnd::StartEngineOrEnd() {
 // Open: the settings sheet when the program is configured, else the setup wizard; the engine is
 // stopped meanwhile, so that the settings reach it through its restart. While the engine is
 // paused only the restart happens.
-void CKRVMainWnd::Open() {
+bool CKRVMainWnd::Open() {
     engine::SharedState& shared = shell_.shared();
     if (shared.promptActive) {
-        return;
+        return false;
     }
     shell_.StopEngine();
     if (!shared.enginePaused) {
@@ -66,6 +66,7 @@ void CKRVMainWnd::Open() {
         }
     }
     StartEngineOrEnd();
+    return true;
 }
 
 // Close: with the program switched on, the turn-off notice (dialog 135) asks first.
@@ -113,9 +114,14 @@ void CKRVMainWnd::Pause() {
     shell_.shared().enginePaused = true;
 }
 
+// Resume ends the pause even when another window holds the guard and Open does nothing: the
+// engine, stopped by the pause, is started again then too.
 void CKRVMainWnd::Resume() {
-    Open();
+    const bool opened = Open();
     shell_.shared().enginePaused = false;
+    if (!opened) {
+        StartEngineOrEnd();
+    }
 }
 
 // Only a running worker can make the copy that holding the session end is for: paused,

@@ -27,8 +27,9 @@ class CKRVMainWnd : public fw::Window {
     // 0xC0000000, an empty rectangle, no parent, the title string 103.
     bool CreateHidden();
 
-    // The handlers, as the messages reach them.
-    void Open();
+    // The handlers, as the messages reach them. Open is false when another window held the
+    // guard and nothing happened.
+    bool Open();
     void Close();
     void CopyChangedFiles();
     void CopyAllFiles();

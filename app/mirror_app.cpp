@@ -9,6 +9,7 @@
 #include "framework/text.h"
 #include "os/win32/unique_handle.h"
 #include "res/resource.h"
+#include "ui/settings/settings_dialog.h"
 #include "ui/wizard/run_setup.h"
 
 #include <knownfolders.h>
@@ -151,14 +152,12 @@ void CKRVMirrorApp::SaveRetryListNow() {
     engine::SaveRetryLog(machine.files, engine::RetryLogPath(machine.system), engine_.retryList());
 }
 
-// The settings sheet is not part of the program yet: opening the settings shows the splash that
-// precedes the sheet and returns, with every setting as it was.
+// The settings sheet, after the splash; what it changed reaches the engine when the caller starts
+// it again.
 void CKRVMirrorApp::OpenSettingsSheet() {
-    engine::PromptGuard guard(shared_);
-    if (!guard.held()) {
-        return;
-    }
-    ShowSplash(splashContext(), SplashKind::BeforeSettings, SplashBaseName(store_));
+    ui::RunSettings(*this, [this] {
+        ShowSplash(splashContext(), SplashKind::BeforeSettings, SplashBaseName(store_));
+    });
 }
 
 // Once dialog 209 has said that no drive of the maker is connected, the wizard does not run

@@ -92,12 +92,15 @@
 #define IDS_FOLDER_NOT_CREATED 57778
 #define IDS_FOLDER_EMPTY 57779
 // The folder picker: the size while it is summed, a network drive that does not answer.
-#define IDS_SIZE_PENDING 57780
-#define IDS_DRIVE_NOT_REACHABLE 57781
-#define IDS_NETWORK_NOT_REACHABLE 57782
+#define IDS_SIZE_PENDING 57790
+#define IDS_DRIVE_NOT_REACHABLE 57791
+#define IDS_NETWORK_NOT_REACHABLE 57792
 // The setup wizard: Next or Finish without a drive selected; the settings could not be stored.
 #define IDS_CHOOSE_DRIVE 57800
 #define IDS_SETTINGS_NOT_STORED 57801
+// The settings window's own notices (dialog 230).
+#define IDS_NO_DAY_CHOSEN 57780
+#define IDS_SETTINGS_NOT_SAVED 57781
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116
@@ -425,3 +428,7 @@
 // ---- Dialogs 208, 209: folder on another drive, no drive
 #define IDD_FOLDER_ELSEWHERE 208
 #define IDD_NO_DRIVE 209
+
+// ---- Dialog 230: a notice of the settings window (no day chosen, settings not saved)
+#define IDD_SETTINGS_NOTICE 230
+#define IDC_SETTINGS_NOTICE_TEXT 1057

@@ -1,5 +1,6 @@
 #include "tests/app/program_runner.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -150,6 +151,24 @@ std::wstring WindowText(HWND window) {
     wchar_t text[256] = L"";
     GetWindowTextW(window, text, 256);
     return text;
+}
+
+HWND ShowSettingsPage(HWND settings, int index) {
+    HWND sheet = nullptr;
+    for (HWND child = GetWindow(settings, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = L"";
+        GetClassNameW(child, name, 32);
+        if (wcscmp(name, L"#32770") == 0) {
+            sheet = child;  // the sheet is the dialog's one child dialog
+        }
+    }
+    if (sheet == nullptr) {
+        return nullptr;
+    }
+    SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return reinterpret_cast<HWND>(
+        SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
 }
 
 // Modifying an icon succeeds only when the notification area holds it.

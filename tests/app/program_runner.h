@@ -51,6 +51,9 @@ class RunningProgram {
 std::wstring WindowText(HWND window);
 // True when the notification area holds the icon of this window and identifier.
 bool TrayIconExists(HWND owner, UINT id);
+// Makes the page at index (0 General, 1 Advanced, 2 Scheduling) of the settings dialog of the
+// program the visible one and returns it; null when the dialog has no sheet.
+HWND ShowSettingsPage(HWND settings, int index);
 // Ends every process that owns a window of the program's class (left over by an earlier run).
 void EndLeftoverInstances();
 

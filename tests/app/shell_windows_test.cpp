@@ -254,6 +254,25 @@ TEST_F(MainWindowTest, PauseStopsTheEngineAndResumeStartsItWithoutTheSettings) {
     EXPECT_FALSE(shell.sharedState.enginePaused);
 }
 
+// A resume that arrives while About or a prompt holds the guard still ends the pause: the engine
+// must not stay stopped with nothing left to start it.
+TEST_F(MainWindowTest, ResumeWhileAnotherWindowHoldsTheGuardStillStartsTheEngine) {
+    shell.Configure(1);
+    Command(kCommandPause);
+    shell.sharedState.promptActive = true;
+    Command(kCommandResume);
+    EXPECT_EQ(shell.settingsOpened, 0);
+    EXPECT_EQ(shell.starts, 1);
+    EXPECT_FALSE(shell.sharedState.enginePaused);
+
+    // Switched off meanwhile: the program ends instead.
+    Command(kCommandPause);
+    shell.settingsStore.WriteMirrorStatus(0);
+    Command(kCommandResume);
+    EXPECT_EQ(shell.starts, 1);
+    EXPECT_TRUE(PumpSawQuit());
+}
+
 TEST_F(MainWindowTest, CloseOfASwitchedOffProgramEndsAtOnce) {
     shell.Configure(0);
     Command(kCommandClose);

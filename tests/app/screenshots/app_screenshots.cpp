@@ -1,5 +1,7 @@
 // Pictures of the running program: the desktop with the tray icon and its menu open, the About
-// window, the splash before the settings, the turn-off notice (135) and the no-drive notice (209).
+// window, the splash before the settings, the settings' three pages with the file exclusion
+// dialog (200), the offer to create a missing source (113) and the turn-off notice (135) over
+// them, the turn-off notice of Close and the no-drive notice (209).
 // Starts the real Ferrolin2.exe in the prefix of the build tree, drives it through its window's
 // messages like the end-to-end tests, and saves each picture as a 24-bit BMP in the folder given
 // as the argument (tools/screenshots.sh turns them into PNG files).
@@ -95,6 +97,74 @@ HWND FindMenuWindow() {
     return FindWindowW(L"#32768", nullptr);
 }
 
+HWND ShowSheetPage(HWND settings, int index) {
+    const HWND page = ShowSettingsPage(settings, index);
+    Sleep(300);
+    return page;
+}
+
+// A dialog the settings open over themselves: the screen area of both.
+void SaveOver(HWND settings, HWND dialog, const char* name) {
+    RECT under = {};
+    RECT over = {};
+    GetWindowRect(settings, &under);
+    GetWindowRect(dialog, &over);
+    RECT both = {};
+    UnionRect(&both, &under, &over);
+    SaveRect(both, name);
+}
+
+void Click(HWND dialog, int id) {
+    PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// The three pages; the file exclusion dialog (200), the offer to create a missing source (113)
+// and the turn-off notice (135) over them; then Cancel, which keeps every setting.
+void ShootSettings(const RunningProgram& program, HWND settings, const std::wstring& source) {
+    Sleep(500);
+    const char* pages[] = {"app-101-settings-general", "app-101-settings-advanced",
+                           "app-101-settings-scheduling"};
+    for (int index : {1, 2, 0}) {
+        ShowSheetPage(settings, index);
+        SaveWindow(settings, pages[index]);
+    }
+
+    const HWND advanced = ShowSheetPage(settings, 1);
+    Click(advanced, 1135);  // "&File Exclusion..."
+    if (const HWND exclusion = WaitForWindow(program, L"#32770", L"Select a file type")) {
+        Sleep(400);
+        SaveOver(settings, exclusion, "app-200-over-settings");
+        Click(exclusion, IDCANCEL);
+        WaitUntil([&] { return !IsWindow(exclusion); }, 5000);
+    }
+
+    // A source that is not there any more.
+    const std::wstring moved = source + L" (moved)";
+    MoveFileW(source.c_str(), moved.c_str());
+    ShowSheetPage(settings, 0);
+    Click(settings, IDOK);
+    if (const HWND create = WaitForWindow(program, L"#32770", L"Source Does not Exist")) {
+        Sleep(300);
+        SaveOver(settings, create, "app-113-over-settings");
+        Click(create, IDCANCEL);
+        WaitUntil([&] { return !IsWindow(create); }, 5000);
+    }
+    MoveFileW(moved.c_str(), source.c_str());
+
+    const HWND general = ShowSheetPage(settings, 0);
+    Click(general, 1002);  // "O&ff"
+    Sleep(200);
+    Click(settings, IDOK);
+    if (const HWND turnOff = WaitForWindow(program, L"#32770", L"You are about to turn")) {
+        Sleep(300);
+        SaveOver(settings, turnOff, "app-135-over-settings");
+        Click(turnOff, IDCANCEL);
+        WaitUntil([&] { return !IsWindow(turnOff); }, 5000);
+    }
+    Click(settings, IDCANCEL);
+    WaitUntil([&] { return !IsWindow(settings); }, 5000);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -154,12 +224,18 @@ int wmain(int argc, wchar_t** argv) {
         WaitUntil([&] { return !IsWindow(about); }, 5000);
     }
 
-    // The splash before the settings (shown for 750 ms).
+    // The splash before the settings (shown for 750 ms), then the settings with their pages and
+    // the dialogs they open over them.
     PostMessageW(window, WM_COMMAND, 40008, 0);
     if (const HWND splash = WaitForWindow(program, L"FerrolinSplashWindow")) {
         Sleep(250);
         SaveWindow(splash, "app-splash-settings");
         WaitUntil([&] { return !IsWindow(splash); }, 5000);
+    }
+    if (const HWND settings = WaitForWindow(program, L"#32770", L"Sheet")) {
+        ShootSettings(program, settings, source);
+    } else {
+        std::printf("app-101: the settings did not open\n");
     }
     Sleep(2500);  // the engine's restart after the settings
 
@@ -181,6 +257,10 @@ int wmain(int argc, wchar_t** argv) {
         SaveWindow(notice, "app-209-no-drive");
         PostMessageW(GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
         WaitUntil([&] { return !IsWindow(notice); }, 5000);
+    }
+    if (const HWND settings = WaitForWindow(program, L"#32770", L"Sheet")) {
+        PostMessageW(GetDlgItem(settings, IDCANCEL), BM_CLICK, 0, 0);
+        WaitUntil([&] { return !IsWindow(settings); }, 5000);
     }
     Sleep(2500);
     winetest::InsertMedium('F', backup);

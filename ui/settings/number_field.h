@@ -1,0 +1,32 @@
+#pragma once
+// A number in an edit control that its page keeps within bounds: the revisions count and the
+// schedule's interval.
+
+#include <cstdint>
+
+#include "framework/windows_api.h"
+
+namespace ui {
+
+class BoundedNumberField {
+  public:
+    BoundedNumberField(int low, int high) : low_(low), high_(high) {}
+
+    // The edit's text changed: the number read from it, brought within bounds and written back
+    // when it differs. The text it writes itself is not checked again.
+    int OnTextChanged(HWND edit);
+    // A step of the edit's up-down (UDN_DELTAPOS): the shown number minus the step (the up arrow
+    // reports -1), within [spinLow, spinHigh], written to the edit.
+    static int Step(HWND edit, int delta, int spinLow, int spinHigh);
+    // The up-down's own position never reaches a limit, so that every click arrives as a step;
+    // a range from high to low makes the up arrow report -1.
+    static void WidenSpinRange(HWND spin);
+
+  private:
+    int low_;
+    int high_;
+    bool writing_ = false;
+    int last_ = 0;
+};
+
+}  // namespace ui
