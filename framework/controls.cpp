@@ -201,6 +201,57 @@ int TreeView::ItemImage(HTREEITEM item) const {
     return query.iImage;
 }
 
+void TreeView::SetDropHighlight(HTREEITEM item) const {
+    const HTREEITEM previous = TreeView_GetDropHilight(hwnd_);
+    TreeView_SelectDropTarget(hwnd_, item);
+    // Some tree controls (Wine's) keep the old target when asked for none: its mark goes anyway.
+    if (item == nullptr && previous != nullptr) {
+        TreeView_SetItemState(hwnd_, previous, 0, TVIS_DROPHILITED);
+    }
+}
+
+HTREEITEM TreeView::DropHighlight() const {
+    const HTREEITEM item = TreeView_GetDropHilight(hwnd_);
+    if (item == nullptr ||
+        (TreeView_GetItemState(hwnd_, item, TVIS_DROPHILITED) & TVIS_DROPHILITED) == 0) {
+        return nullptr;
+    }
+    return item;
+}
+
+HIMAGELIST TreeView::CreateDragImage(HTREEITEM item) const {
+    HIMAGELIST image = TreeView_CreateDragImage(hwnd_, item);
+    if (image != nullptr && ImageList_GetImageCount(image) > 0) {
+        return image;
+    }
+    // A tree control that makes no picture of the item (Wine's makes an empty one): the item's
+    // own image from the tree's image list.
+    if (image != nullptr) {
+        ImageList_Destroy(image);
+    }
+    const HIMAGELIST images = TreeView_GetImageList(hwnd_, TVSIL_NORMAL);
+    const int index = ItemImage(item);
+    if (images == nullptr || index < 0) {
+        return nullptr;
+    }
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    image = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 1);
+    const HICON icon = ImageList_GetIcon(images, index, ILD_NORMAL);
+    if (image == nullptr || icon == nullptr || ImageList_AddIcon(image, icon) < 0) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+        if (image != nullptr) {
+            ImageList_Destroy(image);
+        }
+        return nullptr;
+    }
+    DestroyIcon(icon);
+    return image;
+}
+
 HTREEITEM TreeView::HitTest(POINT client) const {
     TVHITTESTINFO hit = {};
     hit.pt = client;

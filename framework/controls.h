@@ -148,12 +148,10 @@ class TreeView : public Control {
     // The item at a point of the client area (on its label, icon or button), null for none.
     HTREEITEM HitTest(POINT client) const;
     // The item shown as the target of a drag; null clears the mark.
-    void SetDropHighlight(HTREEITEM item) const { TreeView_SelectDropTarget(hwnd_, item); }
-    HTREEITEM DropHighlight() const { return TreeView_GetDropHilight(hwnd_); }
+    void SetDropHighlight(HTREEITEM item) const;
+    HTREEITEM DropHighlight() const;
     // An image of the item for dragging; the caller owns it (null when it cannot be made).
-    HIMAGELIST CreateDragImage(HTREEITEM item) const {
-        return TreeView_CreateDragImage(hwnd_, item);
-    }
+    HIMAGELIST CreateDragImage(HTREEITEM item) const;
     void SetImageList(HIMAGELIST images) const {
         TreeView_SetImageList(hwnd_, images, TVSIL_NORMAL);
     }

@@ -152,8 +152,12 @@ bool PropertySheet::HandlePagingKey(const MSG& message) {
     const int next = ((current < 0 ? 0 : current) + step + count) % count;
     // The page being left may refuse (its data does not check out); the key is used either way.
     SetActivePage(next);
-    const HWND focus = GetFocus();
-    if (focus == nullptr || !IsWindowVisible(focus)) {
+    // The focus never stays in a page that is hidden now: it goes to the tabs.
+    HWND inSheet = GetFocus();
+    while (inSheet != nullptr && GetParent(inSheet) != hwnd()) {
+        inSheet = GetParent(inSheet);
+    }
+    if (inSheet == nullptr || (GetWindowLongW(inSheet, GWL_STYLE) & WS_VISIBLE) == 0) {
         SetFocus(TabControl());
     }
     return true;

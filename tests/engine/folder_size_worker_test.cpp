@@ -54,12 +54,22 @@ class GatedFiles final : public test::ForwardingFileSystem {
     int held_ = 0;
 };
 
+// What the worker reported; the report comes just after the total is known.
 struct Reports {
     std::mutex mutex;
+    std::condition_variable added;
     std::vector<std::pair<uint64_t, uint64_t>> done;  // request, total
     void Add(uint64_t request, uint64_t total) {
-        std::lock_guard lock(mutex);
-        done.emplace_back(request, total);
+        {
+            std::lock_guard lock(mutex);
+            done.emplace_back(request, total);
+        }
+        added.notify_all();
+    }
+    std::vector<std::pair<uint64_t, uint64_t>> WaitForOne() {
+        std::unique_lock lock(mutex);
+        added.wait_for(lock, 5s, [this] { return !done.empty(); });
+        return done;
     }
 };
 
@@ -82,8 +92,7 @@ TEST_F(FolderSizeWorkerTest, SumsTheFoldersOfARequestAndReportsOnce) {
     EXPECT_EQ(request, 1u);
     ASSERT_TRUE(worker.WaitUntilDone(5s));
     EXPECT_EQ(worker.Total(request), 5010u);
-    std::lock_guard lock(reports.mutex);
-    EXPECT_EQ(reports.done, (std::vector<std::pair<uint64_t, uint64_t>>{{1, 5010}}));
+    EXPECT_EQ(reports.WaitForOne(), (std::vector<std::pair<uint64_t, uint64_t>>{{1, 5010}}));
 }
 
 TEST_F(FolderSizeWorkerTest, AListThatChangedMeanwhileDropsTheOlderTotal) {
@@ -98,8 +107,7 @@ TEST_F(FolderSizeWorkerTest, AListThatChangedMeanwhileDropsTheOlderTotal) {
     ASSERT_TRUE(worker.WaitUntilDone(5s));
     EXPECT_EQ(worker.Total(second), 10u);
     EXPECT_FALSE(worker.Total(first).has_value());
-    std::lock_guard lock(reports.mutex);
-    EXPECT_EQ(reports.done, (std::vector<std::pair<uint64_t, uint64_t>>{{second, 10}}));
+    EXPECT_EQ(reports.WaitForOne(), (std::vector<std::pair<uint64_t, uint64_t>>{{second, 10}}));
 }
 
 TEST_F(FolderSizeWorkerTest, AnEmptyListSumsToZeroAndAWorkerWithoutRequestsEndsAtOnce) {

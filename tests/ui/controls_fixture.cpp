@@ -8,6 +8,8 @@ namespace test {
 PageHost::PageHost(UINT pageTemplate) : host_(IDD_SETTINGS), page_(pageTemplate) {
     host_.CreateModeless(nullptr);
     page_.CreateModeless(host_.hwnd());
+    // The settings pages' templates are disabled until their sheet shows them.
+    EnableWindow(page_.hwnd(), TRUE);
     SetWindowPos(page_.hwnd(), HWND_TOP, 0, 30, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     ShowWindow(host_.hwnd(), SW_SHOW);
     SetForegroundWindow(host_.hwnd());

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "drivekit/drvkit_text.h"
 #include "drivekit/sim/sim_drive_backend.h"
 #include "drivekit/win32/win32_drive_backend.h"
 #include "framework/controls.h"

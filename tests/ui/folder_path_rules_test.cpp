@@ -50,7 +50,7 @@ TEST(FolderPathRules, TypedPathsThatCannotBeFoldersSayWhy) {
     EXPECT_EQ(CheckNewFolderPath("\\\\server\\share\\x"), P::NotOnADrive);
     EXPECT_EQ(CheckNewFolderPath("1:\\Data"), P::NotOnADrive);
     EXPECT_EQ(CheckNewFolderPath("C:\\New\\\\Sub"), P::DoubleBackslash);
-    for (const char* name : {"CON", "nul", "Aux.txt", "COM1", "lpt9", "PRN ", "con.tar.gz"}) {
+    for (const char* name : {"CON", "nul", "Aux.txt", "COM1", "lpt9", "prn", "con.tar.gz"}) {
         EXPECT_EQ(CheckNewFolderPath(std::string("C:\\Data\\") + name), P::ReservedName) << name;
     }
     for (const char* name : {"CONSOLE", "COM0", "LPT10", "NULL", "auxiliary"}) {

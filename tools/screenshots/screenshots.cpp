@@ -202,23 +202,22 @@ engine::SharedDrives& SampleDrives() {
 void ShootFolderPicker() {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
-    const std::string base =
-        fw::Utf8(temp) + "Ferrolin pictures\";
-        for (const char* folder : {"Documents\Letters", "Documents\Reports\2026", "Music",
-                                   "Pictures\Holiday", "Videos"}) {
+    const std::string base = fw::Utf8(temp) + "Ferrolin pictures\\";
+    for (const char* folder : {"Documents\\Letters", "Documents\\Reports\\2026", "Music",
+                               "Pictures\\Holiday", "Videos"}) {
         SHCreateDirectoryExW(nullptr, fw::Wide(base + folder).c_str(), nullptr);
     }
     os::win32::Win32FileSystem files;
     {
-        ui::CKRVFolderPickerDlg picker(files, nullptr, base + "Documents\Reports",
+        ui::CKRVFolderPickerDlg picker(files, nullptr, base + "Documents\\Reports",
                                        ui::SourceDriveMask(files));
-        picker.selectedFolders = {base + "Documents", base + "Pictures\Holiday"};
+        picker.selectedFolders = {base + "Documents", base + "Pictures\\Holiday"};
         Shoot(picker, "129-folder-picker", [&](HWND) { picker.WaitForSize(5000); });
     }
     {
         ui::CKRVFolderPickerDlg picker(files, nullptr, base + "Documents", 1u << 2);
         if (picker.CreateModeless(nullptr)) {
-            ui::CKRVNewFolderDlg dialog(picker, base + "Documents\Work");
+            ui::CKRVNewFolderDlg dialog(picker, base + "Documents\\Work");
             Shoot(dialog, "120-new-folder");
             DestroyWindow(picker.hwnd());
         }

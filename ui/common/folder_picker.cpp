@@ -204,6 +204,7 @@ bool CKRVFolderPickerDlg::IsRemoteDrive(char letter) const {
 
 std::string CKRVFolderPickerDlg::DisplayName(const std::string& path, const std::string& fallback) {
     const char letter = DriveLetterOf(path);
+    const bool root = path.size() == 3;
     auto name = std::make_shared<std::wstring>();
     auto ask = [name, wide = fw::Wide(path)] {
         SHFILEINFOW info = {};
@@ -218,7 +219,28 @@ std::string CKRVFolderPickerDlg::DisplayName(const std::string& path, const std:
     } else {
         ask();
     }
-    return name->empty() ? fallback : fw::Utf8(*name);
+    std::string shown = fw::Utf8(*name);
+    const size_t first = shown.find_first_not_of(' ');
+    shown.erase(0, first == std::string::npos ? shown.size() : first);
+    if (root && (shown.empty() || shown[0] == '(')) {
+        // A drive without a volume label: named by its kind, as Explorer names it.
+        std::string_view kind = drvKit::kKindLocalDisk;
+        switch (files_.GetDriveType(path)) {
+            case os::DriveType::Remote:
+                kind = drvKit::kKindNetworkDrive;
+                break;
+            case os::DriveType::CdRom:
+                kind = drvKit::kKindCD;
+                break;
+            case os::DriveType::Removable:
+                kind = drvKit::kKindRemovableDisk;
+                break;
+            default:
+                break;
+        }
+        return drvKit::LabelText("", kind, letter);
+    }
+    return shown.empty() ? fallback : shown;
 }
 
 HTREEITEM CKRVFolderPickerDlg::InsertTreeItem(HTREEITEM parent, const std::string& name,
@@ -411,8 +433,10 @@ bool CKRVFolderPickerDlg::OnInitDialog() {
     listView_.InsertColumn(0, "Source Folders", -1);
     for (const std::string& folder : selectedFolders) {
         const std::string shown = FolderWithoutTrailingBackslash(folder);
-        listView_.InsertItem(listView_.Count(), shown, kImageFolder);
-        WidenColumn(shown);
+        if (listView_.InsertItem(listView_.Count(), shown, kImageFolder) >= 0) {
+            listed_.push_back(shown);
+            WidenColumn(shown);
+        }
     }
     if (!initialFolder_.empty()) {
         SelectPath(initialFolder_);
@@ -439,23 +463,14 @@ void CKRVFolderPickerDlg::WidenColumn(const std::string& text) {
     }
 }
 
-std::vector<std::string> CKRVFolderPickerDlg::ListedFolders() const {
-    std::vector<std::string> folders;
-    const int count = listView_.Count();
-    for (int i = 0; i < count; ++i) {
-        folders.push_back(listView_.ItemText(i));
-    }
-    return folders;
-}
-
 bool CKRVFolderPickerDlg::AddFolder(const std::string& path) {
     return AddFolderAt(path, -1, kImageFolder, true);
 }
 
 bool CKRVFolderPickerDlg::AddFolderAt(const std::string& path, int index, int image,
-                                      bool askAboutElsewhere) {
+                                      bool askAboutElsewhere, bool requestSize) {
     const std::string folder = FolderWithoutTrailingBackslash(path);
-    const std::vector<std::string> listed = ListedFolders();
+    const std::vector<std::string>& listed = listed_;
     if (ListsFolder(listed, folder)) {
         return true;
     }
@@ -470,14 +485,18 @@ bool CKRVFolderPickerDlg::AddFolderAt(const std::string& path, int index, int im
         Message(IDD_FOLDER_ELSEWHERE) != IDOK) {
         return false;
     }
-    const int at = index < 0 || index > listView_.Count() ? listView_.Count() : index;
-    if (listView_.InsertItem(at, folder, image) < 0) {
+    const int count = static_cast<int>(listed_.size());
+    const int at = listView_.InsertItem(index < 0 || index > count ? count : index, folder, image);
+    if (at < 0) {
         return false;
     }
+    listed_.insert(listed_.begin() + at, folder);
     WidenColumn(folder);
     listChanged_ = true;
     UpdateButtons();
-    RequestSize();
+    if (requestSize) {
+        RequestSize();
+    }
     return true;
 }
 
@@ -495,6 +514,9 @@ void CKRVFolderPickerDlg::RemoveSelected() {
     }
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
         listView_.DeleteItem(*it);
+        if (*it >= 0 && *it < static_cast<int>(listed_.size())) {
+            listed_.erase(listed_.begin() + *it);
+        }
     }
     listChanged_ = true;
     UpdateButtons();
@@ -502,7 +524,7 @@ void CKRVFolderPickerDlg::RemoveSelected() {
 }
 
 void CKRVFolderPickerDlg::UpdateButtons() {
-    const int count = listView_.Count();
+    const auto count = static_cast<int>(listed_.size());
     fw::Control(hwnd(), IDC_PICKER_ADD).Enable(count < kMaxFolders);
     fw::Control(hwnd(), IDC_PICKER_REMOVE).Enable(!listView_.SelectedItems().empty());
     fw::Control(hwnd(), IDOK).Enable(!listChanged_ || count > 0);
@@ -541,13 +563,20 @@ INT_PTR CKRVFolderPickerDlg::Message(UINT templateId) {
 }
 
 void CKRVFolderPickerDlg::DroppedFromShell(const std::vector<std::string>& names) {
+    bool added = false;
     for (const std::string& name : names) {
         uint32_t attributes = 0;
         if (files_.GetAttributes(name, attributes) != os::kErrorSuccess ||
             (attributes & os::kAttributeDirectory) == 0) {
             continue;  // files and names that do not exist are not folders to copy
         }
-        AddFolder(name);
+        const size_t before = listed_.size();
+        AddFolderAt(name, -1, kImageFolder, true, false);
+        added = added || listed_.size() != before;
+    }
+    // One sum for the whole drop.
+    if (added) {
+        RequestSize();
     }
 }
 

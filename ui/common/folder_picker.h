@@ -65,7 +65,7 @@ class CKRVFolderPickerDlg : public CKRVBaseDlg {
     std::vector<std::string> selectedFolders;
 
     // What the list holds now, in list order.
-    std::vector<std::string> ListedFolders() const;
+    const std::vector<std::string>& ListedFolders() const { return listed_; }
     // Puts a folder into the list as "&Add >" does: its drive must be allowed (dialog 127
     // otherwise), the same folder on another drive is confirmed with dialog 208, a folder listed
     // already is not added again, and nothing is added beyond kMaxFolders. True when the folder
@@ -112,7 +112,9 @@ class CKRVFolderPickerDlg : public CKRVBaseDlg {
     std::string DisplayName(const std::string& path, const std::string& fallback);
     HTREEITEM InsertTreeItem(HTREEITEM parent, const std::string& name, const std::string& text,
                              int image, int selectedImage, bool hasChildren);
-    bool AddFolderAt(const std::string& path, int index, int image, bool askAboutElsewhere);
+    // requestSize false: the caller asks for the size once after a batch.
+    bool AddFolderAt(const std::string& path, int index, int image, bool askAboutElsewhere,
+                     bool requestSize = true);
     void FillDriveLevel();
     // Reads an item's subfolders into the tree; false when the user cancelled a failed search.
     bool Populate(HTREEITEM item);
@@ -140,6 +142,9 @@ class CKRVFolderPickerDlg : public CKRVBaseDlg {
     CKRVFolderDropList list_;
     fw::ImageList images_;
     fw::MessageFilter deleteKey_;
+    // The list's folders in list order, as the list shows them (asking the list for each text
+    // costs a message per row).
+    std::vector<std::string> listed_;
     // The own name of each tree item ("C:" for a drive, the folder's name below it).
     std::unordered_map<HTREEITEM, std::string> names_;
     int widestText_ = 0;
