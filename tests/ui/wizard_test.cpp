@@ -438,6 +438,27 @@ TEST_F(WizardTest, RunSetupStoresTheSettingsOfAFinishedWizard) {
     EXPECT_EQ(value, 1u);
 }
 
+TEST_F(WizardTest, RunSetupTellsTheUserWhenTheSettingsCannotBeStored) {
+    shell.sim.FailOperation(os::sim::SimOperation::RegistrySet, "*:Mirror Status", 5);
+    std::string told;
+    const SetupOutcome outcome =
+        test::DriveModal([&] { return RunSetup(shell, [] { return true; }); },
+                         [&](HWND dialog) {
+                             for (int page = 0; page < kLastPage; ++page) {
+                                 test::Click(dialog, IDC_WIZARD_NEXT);
+                             }
+                             test::detail::Arm([&](HWND box) {
+                                 told = test::ItemText(box, 0xFFFF);  // the message box's text
+                                 test::Click(box, IDOK);
+                             });
+                             test::Click(dialog, IDC_WIZARD_FINISH);
+                         });
+    EXPECT_EQ(outcome, SetupOutcome::NotStored);
+    EXPECT_EQ(told.rfind("Corvant Ferrolin 2 could not store all of your settings", 0), 0u) << told;
+    EXPECT_FALSE(store.IsConfigured());
+    EXPECT_FALSE(shell.state.promptActive);
+}
+
 TEST_F(WizardTest, RunSetupCancelledLeavesTheProgramUnconfigured) {
     const SetupOutcome outcome =
         test::DriveModal([&] { return RunSetup(shell, [] { return true; }); },
