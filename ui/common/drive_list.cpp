@@ -7,28 +7,16 @@
 #include "framework/text.h"
 #include "framework/text_format.h"
 #include "res/resource.h"
+#include "ui/common/drawing.h"
 
 namespace ui {
 
 namespace {
 
-constexpr int kDefaultDpi = 96;
-
 // The row's size from the string table ("40" and "100"), in pixels at 96 DPI.
 int RowMeasure(UINT id, int fallback) {
     const int64_t value = fw::ParseLeadingNumber(fw::LoadText(id));
     return value > 0 && value < 1000 ? static_cast<int>(value) : fallback;
-}
-
-int WindowDpi(HWND window) {
-    // The list's screen decides; a window that cannot say is taken at the system's DPI.
-    UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;
-    if (dpi == 0) {
-        const HDC screen = GetDC(nullptr);
-        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi == 0 ? kDefaultDpi : static_cast<int>(dpi);
 }
 
 char UpperLetter(char letter) {
@@ -60,11 +48,11 @@ bool CKRVDriveListBox::Attach(HWND dialog, int id) {
 }
 
 int CKRVDriveListBox::RowHeight() const {
-    return MulDiv(RowMeasure(IDS_DRIVE_ROW_HEIGHT, 40), WindowDpi(hwnd()), kDefaultDpi);
+    return ScaleToDpi(RowMeasure(IDS_DRIVE_ROW_HEIGHT, 40), DpiOf(hwnd()));
 }
 
 int CKRVDriveListBox::IconSize() const {
-    return MulDiv(32, WindowDpi(hwnd()), kDefaultDpi);
+    return ScaleToDpi(32, DpiOf(hwnd()));
 }
 
 int CKRVDriveListBox::FillDrives() {
@@ -144,8 +132,8 @@ int CKRVDriveListBox::SelectDriveByLetter(char letter) {
 
 void CKRVDriveListBox::Measure(MEASUREITEMSTRUCT& item) const {
     item.itemHeight = static_cast<UINT>(RowHeight());
-    item.itemWidth = static_cast<UINT>(
-        MulDiv(RowMeasure(IDS_DRIVE_ROW_WIDTH, 100), WindowDpi(hwnd()), kDefaultDpi));
+    item.itemWidth =
+        static_cast<UINT>(ScaleToDpi(RowMeasure(IDS_DRIVE_ROW_WIDTH, 100), DpiOf(hwnd())));
 }
 
 HICON CKRVDriveListBox::IconFor(int iconId) {
@@ -182,7 +170,7 @@ void CKRVDriveListBox::Draw(const DRAWITEMSTRUCT& item) {
     }
     const DriveListRow& row = rows_[item.itemID];
     const HDC dc = item.hDC;
-    const int scale = WindowDpi(hwnd());
+    const UINT dpi = DpiOf(hwnd());
     const HWND parent = GetParent(hwnd());
     const auto font = reinterpret_cast<HFONT>(
         SendMessageW(parent != nullptr ? parent : hwnd(), WM_GETFONT, 0, 0));
@@ -198,10 +186,10 @@ void CKRVDriveListBox::Draw(const DRAWITEMSTRUCT& item) {
     GetClientRect(hwnd(), &client);
     const RECT& r = item.rcItem;
     const int iconSize = IconSize();
-    const int iconX = client.left + MulDiv(4, scale, kDefaultDpi);
+    const int iconX = client.left + ScaleToDpi(4, dpi);
     const int iconY = (r.bottom - r.top) / 2 + r.top - iconSize / 2;
-    const int textX = client.left + MulDiv(44, scale, kDefaultDpi);
-    const int textY = r.top + MulDiv(5, scale, kDefaultDpi);
+    const int textX = client.left + ScaleToDpi(44, dpi);
+    const int textY = r.top + ScaleToDpi(5, dpi);
 
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
