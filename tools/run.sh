@@ -6,7 +6,7 @@
 #   tools/run.sh              build and start the program (an earlier run is stopped first)
 #   tools/run.sh --first-run  the same, but the program starts unconfigured, as after its
 #                             installation: the setup wizard leads to the first backup (choose
-#                             the drive F: and the demo folder C:\Ferrolin Demo)
+#                             the drive F:; the documents folder it offers holds demo files)
 #   tools/run.sh --stop       end it (and the Wine prefix's processes)
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -60,6 +60,13 @@ program="$repo_root/build/windows/app/Ferrolin2.exe"
 log="$run/Ferrolin2.log"
 
 if [ "$first_run" = yes ]; then
+    # The wizard offers the user's documents folder, which Wine links to the Linux home folder:
+    # this prefix gets a documents folder of its own, with the demo files in it, so that a new
+    # user who simply clicks Next backs up those and not the home folder.
+    documents="$prefix/drive_c/users/${USER:-$(id -un)}/Documents"
+    rm -rf "$documents" # the link only, not the folder it points to
+    mkdir -p "$documents"
+    cp -r "$demo/." "$documents/"
     say "Starting Corvant Ferrolin 2 under Wine for the first time"
     nohup "$wine_loader" "$program" >"$log" 2>&1 </dev/null 9>&- &
     sleep 6 # the splash shows for a second, then the wizard
@@ -71,9 +78,9 @@ if [ "$first_run" = yes ]; then
 Corvant Ferrolin 2 has started unconfigured, as after its installation: its setup wizard is on
 the display. Walk it as a new user would:
   - the drive page: choose the removable drive F: (its disk is labelled FERROLIN1);
-  - the source page: "Add/Remove..." opens the folder picker; add the demo folder
-    C:\\Ferrolin Demo and remove the documents folder the wizard offers (under Wine that
-    folder is your Linux home folder, which you may not want on the backup disk);
+  - the source page offers the documents folder (this prefix's own, holding a copy of the
+    demo files); "Add/Remove..." opens the folder picker to choose others, such as the demo
+    folder C:\\Ferrolin Demo;
   - go on to the end: the first complete copy follows with its progress window, then the
     setup-done dialog, and the program stays in the tray and copies what changes.
 
