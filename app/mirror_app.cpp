@@ -36,7 +36,7 @@ DriveBackendInstallation::~DriveBackendInstallation() {
 
 CKRVMirrorApp::CKRVMirrorApp()
     : backend_(machine_.machine().files),
-      setupDone_(machine_.machine().system.ProgramPath()),
+      setupDone_(machine_.machine().system.ProgramPath(), shared_),
       engine_(engine::EngineServices{.machine = machine_.machine(),
                                      .shared = shared_,
                                      .drives = drives_,

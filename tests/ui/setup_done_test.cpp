@@ -76,5 +76,34 @@ TEST_F(SetupDone, TheSettingsChoiceCountsWhenTheDialogIsClosed) {
     EXPECT_TRUE(dialog.opened.empty());
 }
 
+// The engine's view holds the prompt guard while the dialog shows (the tray then opens nothing
+// behind it) and gives it back before the settings it asks for are opened; it shows even when
+// another window holds the guard, and leaves that window's guard alone.
+TEST_F(SetupDone, TheEnginesViewHoldsThePromptGuardOnlyWhileTheDialogShows) {
+    engine::SharedState shared;
+    SetupDoneView view("C:\\Program Files\\Corvant\\Ferrolin2.exe", shared);
+    bool heldMeanwhile = false;
+    const bool settings = test::DriveModal([&] { return view.ShowFinishPage(); },
+                                           [&](HWND window) {
+                                               heldMeanwhile = shared.promptActive;
+                                               test::Click(window, IDC_DONE_CONTROL_PANEL);
+                                               test::Click(window, IDOK);
+                                           });
+    EXPECT_TRUE(heldMeanwhile);
+    EXPECT_TRUE(settings);
+    EXPECT_FALSE(shared.promptActive);
+
+    ASSERT_TRUE(shared.TryEnterPrompt());  // About, say
+    bool shown = false;
+    const bool none = test::DriveModal([&] { return view.ShowFinishPage(); },
+                                       [&](HWND window) {
+                                           shown = IsWindowVisible(window) != FALSE;
+                                           test::Click(window, IDOK);
+                                       });
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(none);
+    EXPECT_TRUE(shared.promptActive) << "the other window's guard is kept";
+}
+
 }  // namespace
 }  // namespace ui

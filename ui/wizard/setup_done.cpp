@@ -50,11 +50,18 @@ std::string FileBesideProgram(const std::string& programPath, const std::string&
     return (slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1)) + name;
 }
 
-// The manual lies beside the program, not in whatever folder the program was started from.
+// The manual lies beside the program, not in whatever folder the program was started from. The
+// dialog shows once after the wizard even when another window holds the guard (About, say); the
+// settings it asks for open after the guard is given back.
 bool SetupDoneView::ShowFinishPage() {
-    CKRVSetupDoneDlg dialog(FileBesideProgram(programPath_, fw::LoadText(IDS_USER_MANUAL)));
-    dialog.DoModal();
-    return dialog.choice() == CKRVSetupDoneDlg::kSettings;
+    int choice = CKRVSetupDoneDlg::kExit;
+    {
+        const engine::PromptGuard guard(shared_);
+        CKRVSetupDoneDlg dialog(FileBesideProgram(programPath_, fw::LoadText(IDS_USER_MANUAL)));
+        dialog.DoModal();
+        choice = dialog.choice();
+    }
+    return choice == CKRVSetupDoneDlg::kSettings;
 }
 
 }  // namespace ui

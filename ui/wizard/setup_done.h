@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/mirror_engine.h"
+#include "engine/shared_state.h"
 #include "ui/wizard/page_host.h"
 
 namespace ui {
@@ -34,16 +35,19 @@ class CKRVSetupDoneDlg : public CKRVPageHostDlg {
 };
 
 // The engine's view of the setup-done dialog: runs it modally, without an owner, on the thread
-// of the pass.
+// of the pass. While it shows it holds the prompt guard, so that the tray does not open the
+// settings (which would wait for the pass to end) behind it.
 class SetupDoneView : public engine::WizardFinishView {
   public:
     // programPath: the running program's full path; the manual lies beside it.
-    explicit SetupDoneView(std::string programPath) : programPath_(std::move(programPath)) {}
+    SetupDoneView(std::string programPath, engine::SharedState& shared)
+        : programPath_(std::move(programPath)), shared_(shared) {}
     // True when the user chose to open the settings.
     bool ShowFinishPage() override;
 
   private:
     std::string programPath_;
+    engine::SharedState& shared_;
 };
 
 // The file beside the program: its folder, a backslash and the name.
