@@ -1,6 +1,12 @@
 #include "ui/common/drawing.h"
 
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "framework/application.h"
 #include "framework/gdi.h"
+#include "ui/common/dpi_picture.h"
 
 namespace ui {
 
@@ -78,6 +84,40 @@ UINT PictureForDpi(UINT dpi, UINT at100, UINT at150, UINT at200) {
         return at200;
     }
     return dpi >= 144 ? at150 : at100;
+}
+
+HBITMAP LoadPictureForDpi(UINT at100, const wchar_t* name, UINT dpi, UINT flags) {
+    const HINSTANCE instance = fw::Application::ResourceInstance();
+    if (dpi >= 144) {
+        const std::wstring scaled = std::wstring(name) + (dpi >= 192 ? L"_200" : L"_150");
+        if (HANDLE picture = LoadImageW(instance, scaled.c_str(), IMAGE_BITMAP, 0, 0, flags)) {
+            return static_cast<HBITMAP>(picture);
+        }
+    }
+    return static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(at100), IMAGE_BITMAP, 0, 0, flags));
+}
+
+void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name) {
+    const HWND control = GetDlgItem(dialog, controlId);
+    if (dpi < 144 || control == nullptr) {
+        return;
+    }
+    // A picture control does not free the picture it is given: each one is loaded once.
+    static std::mutex lock;
+    static std::map<std::pair<UINT, UINT>, HBITMAP> pictures;
+    HBITMAP picture = nullptr;
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        HBITMAP& loaded = pictures[{at100, dpi >= 192 ? 200u : 150u}];
+        if (loaded == nullptr) {
+            loaded = LoadPictureForDpi(at100, name, dpi, 0);
+        }
+        picture = loaded;
+    }
+    if (picture != nullptr) {
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    }
 }
 
 }  // namespace ui
