@@ -57,9 +57,9 @@ TEST(Dpi, TheWizardsPicturesAreDrawnForEachScale) {
     DeleteObject(logo);
 }
 
-// A picture control takes the larger picture and its size; below 150 per cent, or without the
-// control, nothing changes.
-TEST(Dpi, APictureControlShowsThePictureForItsScale) {
+// A picture control takes the larger picture and its size when the picture fits its room, else
+// the next smaller; below 150 per cent, or without the control, nothing changes.
+TEST(Dpi, APictureControlShowsThePictureForItsScaleThatFitsItsRoom) {
     test::InitialiseUserInterface();
     CKRVBaseDlg dialog(IDD_SETUP_DONE);
     ASSERT_TRUE(dialog.CreateModeless(nullptr));
@@ -73,17 +73,33 @@ TEST(Dpi, APictureControlShowsThePictureForItsScale) {
         return BitmapSize(
             reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)));
     };
+    // Room in dialog units for a picture of this many pixels.
+    const auto roomFor = [&dialog](int width, int height) {
+        RECT units = {0, 0, 100, 100};
+        MapDialogRect(dialog.hwnd(), &units);
+        return SIZE{MulDiv(width, 100, units.right) + 1, MulDiv(height, 100, units.bottom) + 1};
+    };
     const SIZE small = shown();
     const SIZE before = clientSize();
-    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 120, IDB_WELCOME, L"IDB_WELCOME");
+    const SIZE room150 = roomFor(ScaleToDpi(small.cx, 144), ScaleToDpi(small.cy, 144));
+    const SIZE room200 = roomFor(ScaleToDpi(small.cx, 192), ScaleToDpi(small.cy, 192));
+
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 120, IDB_WELCOME, L"IDB_WELCOME", room200);
     EXPECT_EQ(shown().cx, small.cx);
-    ShowPictureForDpi(dialog.hwnd(), 4711, 192, IDB_WELCOME, L"IDB_WELCOME");
-    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 144, IDB_WELCOME, L"IDB_WELCOME");
+    ShowPictureForDpi(dialog.hwnd(), 4711, 192, IDB_WELCOME, L"IDB_WELCOME", room200);
+    // Too little room even for 150 per cent: the picture stays.
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 192, IDB_WELCOME, L"IDB_WELCOME",
+                      {room150.cx, room150.cy / 2});
+    EXPECT_EQ(shown().cx, small.cx);
+    // Room for 150 but not 200 per cent on a screen of 200.
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 192, IDB_WELCOME, L"IDB_WELCOME", room150);
     EXPECT_EQ(shown().cx, ScaleToDpi(small.cx, 144));
     EXPECT_EQ(shown().cy, ScaleToDpi(small.cy, 144));
     // The control grows with the picture (its edge, if any, stays as it was).
     EXPECT_EQ(clientSize().cx - before.cx, shown().cx - small.cx);
     EXPECT_EQ(clientSize().cy - before.cy, shown().cy - small.cy);
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 192, IDB_WELCOME, L"IDB_WELCOME", room200);
+    EXPECT_EQ(shown().cx, ScaleToDpi(small.cx, 192));
     DestroyWindow(dialog.hwnd());
 }
 

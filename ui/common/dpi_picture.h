@@ -13,7 +13,10 @@ HBITMAP LoadPictureForDpi(UINT at100, const wchar_t* name, UINT dpi, UINT flags)
 
 // Shows in the picture control controlId of a dialog (a static of SS_BITMAP, which takes the
 // picture's size) the picture drawn for dpi; below 150 per cent the control keeps its template's.
-// The larger pictures are loaded once and kept while the program runs.
-void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name);
+// slot is the room the template gives the picture, in dialog units: the dialog's font may grow
+// less than the screen's scale, and a larger picture that would not fit is not taken (the next
+// smaller one is). The larger pictures are loaded once and kept while the program runs.
+void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name,
+                       SIZE slot);
 
 }  // namespace ui

@@ -98,25 +98,34 @@ HBITMAP LoadPictureForDpi(UINT at100, const wchar_t* name, UINT dpi, UINT flags)
         LoadImageW(instance, MAKEINTRESOURCEW(at100), IMAGE_BITMAP, 0, 0, flags));
 }
 
-void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name) {
+void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name,
+                       SIZE slot) {
     const HWND control = GetDlgItem(dialog, controlId);
     if (dpi < 144 || control == nullptr) {
         return;
     }
+    RECT room = {0, 0, slot.cx, slot.cy};
+    MapDialogRect(dialog, &room);
     // A picture control does not free the picture it is given: each one is loaded once.
     static std::mutex lock;
-    static std::map<std::pair<UINT, UINT>, HBITMAP> pictures;
-    HBITMAP picture = nullptr;
-    {
-        const std::lock_guard<std::mutex> hold(lock);
-        HBITMAP& loaded = pictures[{at100, dpi >= 192 ? 200u : 150u}];
-        if (loaded == nullptr) {
-            loaded = LoadPictureForDpi(at100, name, dpi, 0);
+    static std::map<std::pair<UINT, int>, HBITMAP> pictures;
+    const std::lock_guard<std::mutex> hold(lock);
+    for (const int percent : {200, 150}) {
+        if (dpi < static_cast<UINT>(percent) * 96 / 100) {
+            continue;
         }
-        picture = loaded;
-    }
-    if (picture != nullptr) {
-        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+        HBITMAP& picture = pictures[{at100, percent}];
+        if (picture == nullptr) {
+            const std::wstring scaled = std::wstring(name) + (percent == 200 ? L"_200" : L"_150");
+            picture = static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(),
+                                                      scaled.c_str(), IMAGE_BITMAP, 0, 0, 0));
+        }
+        // Two pixels of rounding aside, the picture keeps to its room.
+        const SIZE size = BitmapSize(picture);
+        if (picture != nullptr && size.cx <= room.right + 2 && size.cy <= room.bottom + 2) {
+            SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+            return;
+        }
     }
 }
 

@@ -40,8 +40,10 @@ bool CKRVDrivePage::OnInitDialog() {
     SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
     fw::Control(hwnd(), IDC_DRIVE_PIE).Show(false);
     const UINT dpi = DpiOf(hwnd());
-    ShowPictureForDpi(hwnd(), IDC_DRIVE_USED_LEGEND, dpi, IDB_LEGEND_USED, L"IDB_LEGEND_USED");
-    ShowPictureForDpi(hwnd(), IDC_DRIVE_FREE_LEGEND, dpi, IDB_LEGEND_FREE, L"IDB_LEGEND_FREE");
+    ShowPictureForDpi(hwnd(), IDC_DRIVE_USED_LEGEND, dpi, IDB_LEGEND_USED, L"IDB_LEGEND_USED",
+                      {8, 8});
+    ShowPictureForDpi(hwnd(), IDC_DRIVE_FREE_LEGEND, dpi, IDB_LEGEND_FREE, L"IDB_LEGEND_FREE",
+                      {8, 8});
     ShowLegends(false);
     driveText_.clear();
     usedText_.clear();

@@ -19,7 +19,8 @@ CKRVIntroPage::CKRVIntroPage() : CKRVWizardPage(IDD_WIZARD_INTRO, IDC_INTRO_HEAD
 
 bool CKRVIntroPage::OnInitDialog() {
     const bool result = CKRVWizardPage::OnInitDialog();
-    ShowPictureForDpi(hwnd(), IDC_INTRO_PICTURE, DpiOf(hwnd()), IDB_WELCOME, L"IDB_WELCOME");
+    ShowPictureForDpi(hwnd(), IDC_INTRO_PICTURE, DpiOf(hwnd()), IDB_WELCOME, L"IDB_WELCOME",
+                      {73, 141});
     return result;
 }
 
@@ -50,7 +51,7 @@ CKRVCongratulationsPage::CKRVCongratulationsPage()
 bool CKRVCongratulationsPage::OnInitDialog() {
     CKRVWizardPage::OnInitDialog();
     ShowPictureForDpi(hwnd(), IDC_CONGRATULATIONS_PICTURE, DpiOf(hwnd()), IDB_CONGRATULATIONS,
-                      L"IDB_CONGRATULATIONS");
+                      L"IDB_CONGRATULATIONS", {73, 141});
     UpdateData(false);
     return false;
 }
