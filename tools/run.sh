@@ -83,7 +83,9 @@ the display. Walk it as a new user would:
     demo files); "Add/Remove..." opens the folder picker to choose others, such as the demo
     folder C:\\Ferrolin Demo;
   - go on to the end: the first complete copy follows with its progress window, then the
-    setup-done dialog, and the program stays in the tray and copies what changes.
+    setup-done dialog, and the program stays in the tray and copies what changes. (The disk
+    is a folder of this machine's own disk: when that is three quarters full, the program
+    says that the disk is becoming full before the setup-done dialog.)
 
   Demo folder:    $demo
   Backup disk:    $disk   (the disk in the removable drive F:)
