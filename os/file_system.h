@@ -24,6 +24,12 @@ inline constexpr uint32_t kAttributeReparsePoint = 0x400;
 inline constexpr uint32_t kAttributeCompressed = 0x800;
 inline constexpr uint32_t kAttributeOffline = 0x1000;
 inline constexpr uint32_t kAttributeNotContentIndexed = 0x2000;
+inline constexpr uint32_t kAttributeEncrypted = 0x4000;  // EFS: reads as plain text to its owner
+inline constexpr uint32_t kAttributeRecallOnOpen = 0x40000;
+inline constexpr uint32_t kAttributePinned = 0x80000;
+inline constexpr uint32_t kAttributeUnpinned = 0x100000;
+// A cloud placeholder: reading its data downloads it first.
+inline constexpr uint32_t kAttributeRecallOnDataAccess = 0x400000;
 inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
 // Desired access, share modes and flags of CreateFile.
@@ -109,8 +115,8 @@ struct VolumeInfo {
     std::string label;
     uint32_t serialNumber = 0;
     std::string fileSystem;
-    uint32_t maximumComponentLength = 255;
-    bool readOnly = false;  // the medium is write-protected
+    uint32_t maximumComponentLength = 255;  // the longest name, in UTF-16 units
+    bool readOnly = false;                  // the medium is write-protected
 };
 
 // An open file; the destructor closes it.
@@ -138,6 +144,8 @@ class File {
     // file is replaced in one step (5 for a folder, a read-only file or one open elsewhere); 17
     // for another volume; 3 when the new folder does not exist.
     virtual uint32_t Rename(const std::string& newPath, bool replaceExisting) = 0;
+    // FlushFileBuffers: the file's data and its entry are on the medium when it returns, and on
+    // a journalled volume every change of names made there before (5 without write access).
     virtual uint32_t Flush() = 0;
     // Closes now and reports the result; later calls fail with 6.
     virtual uint32_t Close() = 0;

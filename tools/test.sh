@@ -29,7 +29,7 @@ run_tree native-asan
 run_tree native-tsan
 
 say "Fuzzing the readers of untrusted files"
-tests/fuzz/run_fuzzers.sh "$repo_root/build/fuzz" 30 || failures+=("fuzzing")
+tests/fuzz/run_fuzzers.sh "$repo_root/build/fuzz" 20 || failures+=("fuzzing")
 
 # The Windows tests run in the build's own Wine prefix on a display of their own.
 display_was_running=0

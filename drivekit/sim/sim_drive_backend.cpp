@@ -90,7 +90,9 @@ std::shared_ptr<SimDisk> SimDriveBackend::CreateDisk(const SimDiskSpec& setup) {
     medium.capacityBytes = setup.capacityBytes;
     medium.bytesPerSector = setup.bytesPerSector;
     medium.sectorsPerCluster = setup.sectorsPerCluster;
-    medium.fileSystem = "FAT32";
+    medium.fileSystem = setup.fileSystem;
+    medium.fileSystemRules = setup.fileSystemRules;
+    medium.writeCache = setup.writeCache;
     medium.writeProtected = setup.writeProtectSwitch || IsProtectedState(setup.protection);
     auto disk = std::make_shared<SimDisk>();
     disk->medium_ = files_.CreateMedium(medium);

@@ -43,6 +43,11 @@ struct SimDiskSpec {
     std::string password;             // for states 2 and 3
     bool writeProtectSwitch = false;  // state 1 that software cannot lift
     bool sizesUnavailable = false;    // the disk cannot report its sizes
+    // The medium's file system and whether its limits and time rounding apply (see
+    // os::sim::SimMediumSpec), and what a power cut or a pulled disk leaves on it.
+    std::string fileSystem = "FAT32";
+    bool fileSystemRules = false;
+    os::sim::SimWriteCache writeCache = os::sim::SimWriteCache::Off;
 };
 
 // A disk that tests keep while it is in no drive. Its state belongs to the backend.

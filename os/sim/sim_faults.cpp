@@ -6,6 +6,10 @@
 
 namespace os::sim {
 
+namespace {
+constexpr uint32_t kNotReady = 21;
+}  // namespace
+
 bool MatchesGlob(const std::string& pattern, const std::string& text) {
     const std::string p = Upcase(pattern);
     const std::string t = Upcase(text);
@@ -43,8 +47,24 @@ void SimFaults::FailNth(uint64_t n, uint32_t error) {
     nthError_ = error;
 }
 
+void SimFaults::AtNth(uint64_t n, Event action) {
+    eventAt_ = count_ + n;
+    event_ = std::move(action);
+}
+
 uint32_t SimFaults::Check(SimOperation operation, const std::string& path) {
-    if (++count_ == nth_) {
+    if (poweredOff_) {
+        return kNotReady;
+    }
+    ++count_;
+    if (event_ && count_ == eventAt_) {
+        Event action = std::move(event_);
+        event_ = nullptr;
+        if (const uint32_t error = action(path)) {
+            return error;
+        }
+    }
+    if (count_ == nth_) {
         nth_ = 0;
         return nthError_;
     }

@@ -2,6 +2,7 @@
 // Fault injection of the simulated machine: "fail operation X on paths like Y with error Z".
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ enum class SimOperation {
     Read,
     Write,
     SetFileTimes,  // through a handle
+    Flush,         // through a handle
     Delete,
     Move,  // matched against the source path
     CreateDirectory,
@@ -36,11 +38,20 @@ class SimFaults {
     // Makes the n-th checked operation from now (1 = the next one), of any kind and on any path,
     // fail with error: a test can fail each operation of a run in turn.
     void FailNth(uint64_t n, uint32_t error);
+    // At the n-th checked operation from now, runs action (under the machine's lock) with that
+    // operation's path; the operation then fails with what action returns, or goes on with 0.
+    // This is how a power cut or a pulled medium lands on an exact step of a run.
+    using Event = std::function<uint32_t(const std::string& path)>;
+    void AtNth(uint64_t n, Event action);
+    // While the power is off every operation fails with 21 (ERROR_NOT_READY), uncounted.
+    void SetPoweredOff(bool off) { poweredOff_ = off; }
+    bool PoweredOff() const { return poweredOff_; }
     // How many operations have been checked so far.
     uint64_t OperationCount() const { return count_; }
     void Clear() {
         faults_.clear();
         nth_ = 0;
+        event_ = nullptr;
     }
     // The error to fail with, or 0; counts the use.
     uint32_t Check(SimOperation operation, const std::string& path);
@@ -56,6 +67,9 @@ class SimFaults {
     uint64_t count_ = 0;
     uint64_t nth_ = 0;  // the count at which to fail, 0 for none
     uint32_t nthError_ = 0;
+    uint64_t eventAt_ = 0;  // the count at which event_ runs
+    Event event_;
+    bool poweredOff_ = false;
 };
 
 // Matches text against pattern with * (any run, backslashes too) and ? (one character),

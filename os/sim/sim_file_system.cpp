@@ -4,27 +4,12 @@
 #include <cstring>
 
 #include "os/errors.h"
+#include "os/path_names.h"
+#include "os/sim/sim_node.h"
 #include "os/text.h"
 #include "os/wildcard.h"
 
 namespace os::sim {
-
-// A file or folder of a medium.
-struct SimNode {
-    std::string name;
-    bool directory = false;
-    uint32_t attributes = 0;  // the stored bits; folders also carry kAttributeDirectory
-    FileTimes times;
-    std::vector<uint8_t> bytes;
-    uint64_t zeroTail = 0;  // bytes after `bytes` that read as zeros
-    std::map<std::string, std::shared_ptr<SimNode>> children;  // by upper-case name
-    SimNode* parent = nullptr;
-    SimMedium* medium = nullptr;
-    std::vector<const SimFileHandle*> opens;
-    bool removed = false;
-
-    uint64_t Size() const { return bytes.size() + zeroTail; }
-};
 
 namespace {
 
@@ -33,6 +18,13 @@ constexpr uint32_t kSettableAttributes = kAttributeReadOnly | kAttributeHidden |
                                          kAttributeOffline | kAttributeNotContentIndexed;
 
 constexpr size_t kMaximumComponentUnits = 255;
+// What a test may give a file it puts: the settable bits and the ones only the system sets.
+constexpr uint32_t kPuttableAttributes = kSettableAttributes | kAttributeCompressed |
+                                         kAttributeEncrypted | kAttributeRecallOnOpen |
+                                         kAttributePinned | kAttributeUnpinned |
+                                         kAttributeRecallOnDataAccess;
+constexpr int kMostLinks = 63;  // reparse points followed for one lookup
+constexpr uint32_t kErrorCantResolveFilename = 1921;
 
 bool IsAllZero(const uint8_t* data, size_t size) {
     static const uint8_t kZeros[65536] = {};
@@ -54,22 +46,6 @@ bool SharesData(uint32_t access) {
 
 bool IsSeparator(char c, bool raw) {
     return c == '\\' || (!raw && c == '/');
-}
-
-bool IsValidComponent(const std::string& part, bool wildcards) {
-    if (part.empty() || Utf16Length(part) > kMaximumComponentUnits || !IsWellFormed(part)) {
-        return false;
-    }
-    for (char c : part) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '/' || c == '|') {
-            return false;
-        }
-        if (!wildcards && (c == '*' || c == '?')) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -104,6 +80,11 @@ class SimFileHandle final : public File {
         }
         if ((access_ & kAccessRead) == 0) {
             return kErrorAccessDenied;
+        }
+        if ((node_->attributes & kAttributeRecallOnDataAccess) != 0) {
+            // Reading a placeholder's data downloads it: from now on it is an ordinary file.
+            ++fs_.recalls_;
+            node_->attributes &= ~(kAttributeRecallOnDataAccess | kAttributeOffline);
         }
         const uint64_t size64 = node_->Size();
         if (position_ >= size64) {
@@ -141,7 +122,7 @@ class SimFileHandle final : public File {
         }
         if (medium.removeAfter_) {
             if (size >= *medium.removeAfter_) {
-                fs_.EjectMediumLocked(driveKey_);
+                fs_.EjectMediumLocked(driveKey_, false);
                 return kErrorDeviceNotConnected;
             }
             *medium.removeAfter_ -= size;
@@ -153,6 +134,9 @@ class SimFileHandle final : public File {
         }
         const uint64_t oldSize = node_->Size();
         const uint64_t newSize = std::max(oldSize, position_ + size);
+        if (newSize > SimFileSystem::LargestFileOn(medium)) {
+            return kErrorDiskFull;  // as FAT32 says it for a file that would pass 4 GiB
+        }
         if (!node_->removed) {
             const uint64_t need = medium.ClustersFor(newSize) - medium.ClustersFor(oldSize);
             if (need > medium.TotalClusters() - medium.usedClusters_) {
@@ -162,6 +146,7 @@ class SimFileHandle final : public File {
         if (medium.writeBudget_) {
             *medium.writeBudget_ -= size;
         }
+        fs_.BeforeDataChangeLocked(*node_);
         const auto* in = static_cast<const uint8_t*>(data);
         const bool allZero = IsAllZero(in, size);
         const uint64_t end = position_ + size;
@@ -183,7 +168,7 @@ class SimFileHandle final : public File {
             fs_.AccountSizeLocked(medium, oldSize, newSize);
         }
         if (!timesSet_) {
-            node_->times.lastWrite = fs_.core_.UtcNowLocked();
+            fs_.SetNodeTimesLocked(*node_, {0, 0, fs_.core_.UtcNowLocked()});
         }
         node_->attributes |= kAttributeArchive;
         if (!node_->removed) {
@@ -199,7 +184,7 @@ class SimFileHandle final : public File {
         if (const uint32_t error = CheckLocked(std::nullopt)) {
             return error;
         }
-        times = node_->times;
+        times = fs_.TimesOfLocked(*node_);
         return kErrorSuccess;
     }
 
@@ -307,7 +292,14 @@ class SimFileHandle final : public File {
     uint32_t Flush() override {
         fs_.calls_.Add(SimCall::Flush);
         std::lock_guard lock(fs_.core_.mutex());
-        return CheckLocked(std::nullopt);
+        if (const uint32_t error = CheckLocked(SimOperation::Flush)) {
+            return error;
+        }
+        if ((access_ & kAccessWrite) == 0) {
+            return kErrorAccessDenied;
+        }
+        fs_.FlushLocked(*node_);
+        return kErrorSuccess;
     }
 
     uint32_t Close() override {
@@ -326,16 +318,7 @@ class SimFileHandle final : public File {
     // A zero member leaves that time; a write through this handle no longer moves the last-write
     // time afterwards (as on Windows).
     void SetTimesLocked(const FileTimes& times) {
-        uint32_t kinds = 0;
-        auto apply = [&kinds](FileTime& field, FileTime value, uint32_t kind) {
-            if (value != 0 && value != field) {
-                field = value;
-                kinds |= kind;
-            }
-        };
-        apply(node_->times.creation, times.creation, kNotifyCreation);
-        apply(node_->times.lastAccess, times.lastAccess, kNotifyLastAccess);
-        apply(node_->times.lastWrite, times.lastWrite, kNotifyLastWrite);
+        const uint32_t kinds = fs_.SetNodeTimesLocked(*node_, times);
         timesSet_ = true;
         if (kinds != 0 && !node_->removed) {
             fs_.NotifyLocked(node_->parent, kinds);
@@ -457,6 +440,12 @@ SimMedium::SimMedium(const SimMediumSpec& setup)
     root_->directory = true;
     root_->attributes = kAttributeDirectory;
     root_->medium = this;
+    if (spec_.writeCache == SimWriteCache::All) {
+        committed_ = std::make_shared<SimNode>();
+        committed_->directory = true;
+        committed_->attributes = kAttributeDirectory;
+        committed_->medium = this;
+    }
 }
 
 SimMedium::~SimMedium() = default;
@@ -471,8 +460,6 @@ SimFileSystem::~SimFileSystem() = default;
 uint32_t SimFileSystem::ParseLocked(const std::string& path, bool wildcardsInLast,
                                     ParsedPath& parsed) const {
     std::string text = path;
-    bool raw = false;
-    bool unc = false;
     if (text.empty()) {
         return kErrorInvalidName;
     }
@@ -482,100 +469,20 @@ uint32_t SimFileSystem::ParseLocked(const std::string& path, bool wildcardsInLas
                                EqualsIgnoreCase(currentDirectory_.substr(0, 2), text.substr(0, 2));
         text = (sameDrive ? currentDirectory_ : text.substr(0, 2)) + "\\" + text.substr(2);
     }
-    if (text.rfind("\\\\?\\", 0) == 0) {
-        raw = true;
-        text = text.substr(4);
-        if (text.size() >= 4 && EqualsIgnoreCase(text.substr(0, 4), "UNC\\")) {
-            unc = true;
-            text = text.substr(4);
-        }
-    } else if (text.size() >= 2 && IsSeparator(text[0], false) && IsSeparator(text[1], false)) {
-        unc = true;
-        text = text.substr(2);
-    } else if (!(text.size() >= 2 && text[1] == ':')) {
-        // Relative to the current directory.
-        text = currentDirectory_ + "\\" + text;
+    const bool absolute =
+        text.size() >= 2 && ((IsSeparator(text[0], false) && IsSeparator(text[1], false)) ||
+                             text[1] == ':');
+    if (!absolute) {
+        text = currentDirectory_ + "\\" + text;  // relative to the current directory
     }
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : text) {
-        if (IsSeparator(c, raw)) {
-            pieces.push_back(piece);
-            piece.clear();
-        } else {
-            piece.push_back(c);
-        }
+    NormalizedPath normalized;
+    if (const uint32_t error = NormalizePath(text, wildcardsInLast, normalized)) {
+        return error;
     }
-    pieces.push_back(piece);
-
     parsed = {};
-    size_t first = 0;
-    if (unc) {
-        std::vector<std::string> named;
-        for (const auto& p : pieces) {
-            if (!p.empty()) {
-                named.push_back(p);
-            }
-            if (named.size() == 2) {
-                break;
-            }
-        }
-        if (named.size() < 2) {
-            return kErrorBadPathname;
-        }
-        parsed.driveKey = Upcase("\\\\" + named[0] + "\\" + named[1]);
-        size_t seen = 0;
-        while (first < pieces.size() && seen < 2) {
-            if (!pieces[first].empty()) {
-                ++seen;
-            }
-            ++first;
-        }
-    } else {
-        const std::string& drive = pieces[0];
-        if (drive.size() != 2 || drive[1] != ':' ||
-            !std::isalpha(static_cast<unsigned char>(drive[0]))) {
-            return kErrorInvalidName;
-        }
-        parsed.driveKey = Upcase(drive.substr(0, 2));
-        first = 1;
-    }
-    for (size_t i = first; i < pieces.size(); ++i) {
-        std::string part = pieces[i];
-        const bool pattern = wildcardsInLast && i + 1 == pieces.size() && HasWildcards(part);
-        if (!raw) {
-            // Trailing dots and spaces go, except in a search pattern ("*." means no extension).
-            while (!pattern && !part.empty() && (part.back() == '.' || part.back() == ' ') &&
-                   part != "." && part != "..") {
-                part.pop_back();
-            }
-            if (part.empty() || part == ".") {
-                continue;
-            }
-            if (part == "..") {
-                if (!parsed.parts.empty()) {
-                    parsed.parts.pop_back();
-                }
-                continue;
-            }
-        } else if (part.empty()) {
-            continue;
-        }
-        parsed.parts.push_back(part);
-    }
-    for (size_t i = 0; i < parsed.parts.size(); ++i) {
-        const bool last = i + 1 == parsed.parts.size();
-        if (!IsValidComponent(parsed.parts[i], wildcardsInLast && last)) {
-            return kErrorInvalidName;
-        }
-    }
-    parsed.full = parsed.driveKey;
-    if (parsed.parts.empty()) {
-        parsed.full += "\\";
-    }
-    for (const auto& p : parsed.parts) {
-        parsed.full += "\\" + p;
-    }
+    parsed.driveKey = normalized.volume;
+    parsed.parts = std::move(normalized.parts);
+    parsed.full = NormalizedPath{parsed.driveKey, parsed.parts, false}.Full();
     return kErrorSuccess;
 }
 
@@ -588,45 +495,72 @@ SimFileSystem::Drive* SimFileSystem::FindDriveLocked(const std::string& rootOrPa
     return it == drives_.end() ? nullptr : &it->second;
 }
 
-uint32_t SimFileSystem::LocateLocked(const ParsedPath& parsed, Located& located) {
+uint32_t SimFileSystem::LocateLocked(const ParsedPath& parsed, Located& located,
+                                     bool followLast) {
+    return LocateFromLocked(parsed.driveKey, parsed.parts, followLast, 0, located);
+}
+
+// A reparse point met on the way (or at the end, when followLast) continues the lookup at its
+// target with the parts that are left: on another medium, perhaps, or back up the same tree.
+uint32_t SimFileSystem::LocateFromLocked(const std::string& driveKey,
+                                         std::vector<std::string> parts, bool followLast,
+                                         int depth, Located& located) {
     located = {};
-    auto drive = drives_.find(parsed.driveKey);
+    auto drive = drives_.find(driveKey);
     if (drive == drives_.end()) {
         return kErrorPathNotFound;
     }
     located.drive = &drive->second;
+    located.driveKey = driveKey;
     if (!drive->second.medium) {
         return kErrorNotReady;
     }
     located.medium = drive->second.medium.get();
     SimNode* node = located.medium->root_.get();
-    for (size_t i = 0; i < parsed.parts.size(); ++i) {
-        auto child = node->children.find(Upcase(parsed.parts[i]));
-        const bool last = i + 1 == parsed.parts.size();
+    for (size_t i = 0; i < parts.size(); ++i) {
+        auto child = node->children.find(Upcase(parts[i]));
+        const bool last = i + 1 == parts.size();
         if (child == node->children.end()) {
             if (!last) {
                 return kErrorPathNotFound;
             }
             located.parent = node;
             located.node = nullptr;
+            located.name = parts[i];
             return kErrorSuccess;
         }
-        if (!last && !child->second->directory) {
+        const SimNode& next = *child->second;
+        if (!next.reparseTarget.empty() && (!last || followLast)) {
+            if (depth >= kMostLinks) {
+                return kErrorCantResolveFilename;
+            }
+            ParsedPath target;
+            if (ParseLocked(next.reparseTarget, false, target) != kErrorSuccess) {
+                return kErrorPathNotFound;
+            }
+            std::vector<std::string> rest = std::move(target.parts);
+            rest.insert(rest.end(), parts.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                        parts.end());
+            return LocateFromLocked(target.driveKey, std::move(rest), followLast, depth + 1,
+                                    located);
+        }
+        if (!last && !next.directory) {
             return kErrorPathNotFound;
         }
         located.parent = node;
         node = child->second.get();
     }
     located.node = node;
+    located.name = parts.empty() ? node->name : parts.back();  // as written: a rename may change case
     return kErrorSuccess;
 }
 
 uint32_t SimFileSystem::ParseAndLocateLocked(const std::string& path, ParsedPath& parsed,
-                                             Located& located) {
+                                             Located& located, bool followLast) {
     if (const uint32_t error = ParseLocked(path, false, parsed)) {
         return error;
     }
-    return LocateLocked(parsed, located);
+    return LocateLocked(parsed, located, followLast);
 }
 
 void SimFileSystem::NotifyLocked(const SimNode* folder, uint32_t kind) {
@@ -643,10 +577,10 @@ FileInfo SimFileSystem::InfoOf(const SimNode& node) const {
     FileInfo info;
     info.name = node.name;
     info.attributes = node.attributes;
-    if (!node.directory && (info.attributes & kSettableAttributes) == 0) {
+    if (!node.directory && info.attributes == 0) {
         info.attributes = kAttributeNormal;
     }
-    info.times = node.times;
+    info.times = TimesOfLocked(node);
     info.size = node.directory ? 0 : node.Size();
     return info;
 }
@@ -687,7 +621,7 @@ uint32_t SimFileSystem::FindFirst(const std::string& pattern,
     ParsedPath folderPath = parsed;
     folderPath.parts.pop_back();
     Located located;
-    if (const uint32_t error = LocateLocked(folderPath, located)) {
+    if (const uint32_t error = LocateLocked(folderPath, located, true)) {
         return error;
     }
     if (located.node == nullptr || !located.node->directory) {
@@ -788,7 +722,7 @@ uint32_t SimFileSystem::MakeFile(const std::string& path, const OpenRequest& req
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
     Located located;
-    if (const uint32_t error = ParseAndLocateLocked(path, parsed, located)) {
+    if (const uint32_t error = ParseAndLocateLocked(path, parsed, located, true)) {
         return error;
     }
     if (const uint32_t error = faults_.Check(SimOperation::Open, parsed.full)) {
@@ -845,10 +779,11 @@ uint32_t SimFileSystem::MakeFile(const std::string& path, const OpenRequest& req
         }
         if (truncates) {
             const uint64_t oldSize = node->Size();
+            BeforeDataChangeLocked(*node);
             node->bytes.clear();
             node->zeroTail = 0;
             AccountSizeLocked(medium, oldSize, 0);
-            node->times.lastWrite = now;
+            SetNodeTimesLocked(*node, {0, 0, now});
             if (how == Disposition::CreateAlways) {
                 node->attributes = (request.attributes & kSettableAttributes) | kAttributeArchive;
             }
@@ -861,17 +796,20 @@ uint32_t SimFileSystem::MakeFile(const std::string& path, const OpenRequest& req
         if (medium.spec_.writeProtected) {
             return kErrorWriteProtect;
         }
+        if (const uint32_t error = CheckNewNameLocked(medium, located.name)) {
+            return error;
+        }
         node = std::make_shared<SimNode>();
-        node->name = parsed.parts.back();
+        node->name = located.name;
         node->attributes = (request.attributes & kSettableAttributes) | kAttributeArchive;
-        node->times = {now, now, now};
-        node->parent = located.parent;
         node->medium = &medium;
+        SetNodeTimesLocked(*node, {now, now, now});
+        node->parent = located.parent;
         located.parent->children[Upcase(node->name)] = node;
         NotifyLocked(located.parent, kNotifyFileName);
     }
     file =
-        std::make_unique<SimFileHandle>(*this, node, parsed.full, parsed.driveKey,
+        std::make_unique<SimFileHandle>(*this, node, parsed.full, located.driveKey,
                                         located.drive->generation, request.access, request.share);
     return kErrorSuccess;
 }
@@ -953,6 +891,11 @@ uint32_t SimFileSystem::MoveLocked(const Located& src, const std::string& to, bo
             return kErrorAccessDenied;  // a folder cannot move into itself
         }
     }
+    if (dst.node == nullptr) {
+        if (const uint32_t error = CheckNewNameLocked(*dst.medium, dst.name)) {
+            return error;
+        }
+    }
     if (dst.node != nullptr && dst.node != &node) {
         SimNode& existing = *dst.node;
         if (!replaceExisting) {
@@ -971,7 +914,7 @@ uint32_t SimFileSystem::MoveLocked(const Located& src, const std::string& to, bo
     }
     std::shared_ptr<SimNode> moving = src.parent->children.at(Upcase(node.name));
     src.parent->children.erase(Upcase(node.name));
-    moving->name = target.parts.back();
+    moving->name = dst.name;
     moving->parent = dst.parent;
     dst.parent->children[Upcase(moving->name)] = moving;
     const uint32_t kind = moving->directory ? kNotifyDirectoryName : kNotifyFileName;
@@ -999,34 +942,57 @@ uint32_t SimFileSystem::CreateDirectory(const std::string& path) {
     if (located.medium->spec_.writeProtected) {
         return kErrorWriteProtect;
     }
-    return MakeFoldersLocked(parsed, parsed.parts.size(), located);
+    if (const uint32_t error = CheckNewNameLocked(*located.medium, located.name)) {
+        return error;
+    }
+    AddFolderLocked(*located.parent, *located.medium, located.name);
+    return kErrorSuccess;
 }
 
-// Creates the folder named by the first `count` parts, whose parent exists (located).
+std::shared_ptr<SimNode> SimFileSystem::AddFolderLocked(SimNode& parent, SimMedium& medium,
+                                                        const std::string& name) {
+    const FileTime now = core_.UtcNowLocked();
+    auto folder = std::make_shared<SimNode>();
+    folder->name = name;
+    folder->directory = true;
+    folder->attributes = kAttributeDirectory;
+    folder->parent = &parent;
+    folder->medium = &medium;
+    SetNodeTimesLocked(*folder, {now, now, now});
+    parent.children[Upcase(name)] = folder;
+    NotifyLocked(&parent, kNotifyDirectoryName);
+    return folder;
+}
+
+// Creates each missing folder of the first `count` parts, on the medium given in located; a
+// reparse point on the way is followed to its target.
 uint32_t SimFileSystem::MakeFoldersLocked(const ParsedPath& parsed, size_t count,
                                           Located& located) {
     SimNode* node = located.medium->root_.get();
-    const FileTime now = core_.UtcNowLocked();
+    SimMedium* medium = located.medium;
     for (size_t i = 0; i < count; ++i) {
-        const std::string key = Upcase(parsed.parts[i]);
-        auto child = node->children.find(key);
+        auto child = node->children.find(Upcase(parsed.parts[i]));
         if (child == node->children.end()) {
-            auto folder = std::make_shared<SimNode>();
-            folder->name = parsed.parts[i];
-            folder->directory = true;
-            folder->attributes = kAttributeDirectory;
-            folder->times = {now, now, now};
-            folder->parent = node;
-            folder->medium = located.medium;
-            node->children[key] = folder;
-            NotifyLocked(node, kNotifyDirectoryName);
-            node = folder.get();
-        } else if (!child->second->directory) {
-            return kErrorPathNotFound;
+            node = AddFolderLocked(*node, *medium, parsed.parts[i]).get();
+            continue;
+        }
+        if (!child->second->reparseTarget.empty()) {
+            Located target;
+            ParsedPath link;
+            if (ParseLocked(child->second->reparseTarget, false, link) != kErrorSuccess ||
+                LocateLocked(link, target, true) != kErrorSuccess || target.node == nullptr) {
+                return kErrorPathNotFound;
+            }
+            node = target.node;
+            medium = target.medium;
         } else {
             node = child->second.get();
         }
+        if (!node->directory) {
+            return kErrorPathNotFound;
+        }
     }
+    located.medium = medium;
     return kErrorSuccess;
 }
 
@@ -1114,7 +1080,8 @@ uint32_t SimFileSystem::GetVolumeInfo(const std::string& root, VolumeInfo& info)
     info.label = setup.label;
     info.serialNumber = setup.serialNumber;
     info.fileSystem = setup.fileSystem;
-    info.maximumComponentLength = kMaximumComponentUnits;
+    info.maximumComponentLength = std::min<uint32_t>(
+        setup.maximumComponentLength, static_cast<uint32_t>(kMaximumComponentUnits));
     info.readOnly = setup.writeProtected;
     return kErrorSuccess;
 }
@@ -1206,7 +1173,8 @@ void SimFileSystem::InsertMedium(const std::string& root, std::shared_ptr<SimMed
     }
 }
 
-std::shared_ptr<SimMedium> SimFileSystem::EjectMediumLocked(const std::string& driveKey) {
+std::shared_ptr<SimMedium> SimFileSystem::EjectMediumLocked(const std::string& driveKey,
+                                                            bool safely) {
     auto drive = drives_.find(driveKey);
     if (drive == drives_.end()) {
         return nullptr;
@@ -1217,13 +1185,38 @@ std::shared_ptr<SimMedium> SimFileSystem::EjectMediumLocked(const std::string& d
     if (medium) {
         medium->writeBudget_.reset();
         medium->removeAfter_.reset();
+        if (safely) {
+            CommitCacheLocked(*medium);
+        } else {
+            LoseCacheLocked(*medium);
+        }
     }
     return medium;
 }
 
 std::shared_ptr<SimMedium> SimFileSystem::EjectMedium(const std::string& root) {
     std::lock_guard lock(core_.mutex());
-    return EjectMediumLocked(Upcase(root));
+    return EjectMediumLocked(Upcase(root), true);
+}
+
+std::shared_ptr<SimMedium> SimFileSystem::PullMedium(const std::string& root) {
+    std::lock_guard lock(core_.mutex());
+    return EjectMediumLocked(Upcase(root), false);
+}
+
+void SimFileSystem::CutPowerLocked() {
+    for (auto& [key, drive] : drives_) {
+        if (drive.medium) {
+            LoseCacheLocked(*drive.medium);
+        }
+        ++drive.generation;  // the program that held files open is gone
+    }
+    core_.NotifyLocked();
+}
+
+uint64_t SimFileSystem::RecallCount() {
+    std::lock_guard lock(core_.mutex());
+    return recalls_;
 }
 
 std::shared_ptr<SimMedium> SimFileSystem::MediumIn(const std::string& root) {
@@ -1309,10 +1302,10 @@ uint32_t SimFileSystem::PutLocked(const std::string& path, const std::string& co
         oldSize = node->Size();
     } else {
         node = std::make_shared<SimNode>();
-        node->name = parsed.parts.back();
+        node->name = located.name;
         node->parent = located.parent;
         node->medium = &medium;
-        node->times = {now, now, now};
+        SetNodeTimesLocked(*node, {now, now, now});
     }
     const uint64_t newSize = contents.size() + sparseSize;
     const uint64_t need = medium.ClustersFor(newSize);
@@ -1325,14 +1318,16 @@ uint32_t SimFileSystem::PutLocked(const std::string& path, const std::string& co
     }
     node->bytes.assign(contents.begin(), contents.end());
     node->zeroTail = sparseSize;
+    node->durable.reset();  // another program's file is on the medium as it is
     AccountSizeLocked(medium, oldSize, newSize);
-    node->attributes = options.attributes & kSettableAttributes;
+    node->attributes = options.attributes & kPuttableAttributes;
     if (options.times) {
-        node->times = *options.times;
+        node->times = {};
+        SetNodeTimesLocked(*node, *options.times);
     } else if (!created) {
-        node->times.lastWrite = now;
-        node->times.lastAccess = now;
+        SetNodeTimesLocked(*node, {0, now, now});
     }
+    CommitCacheLocked(medium);  // as if the other program had flushed it
     NotifyLocked(located.parent, (created ? kNotifyFileName : 0) | kNotifySize | kNotifyLastWrite |
                                      kNotifyAttributes | kNotifyCreation);
     return kErrorSuccess;
@@ -1350,6 +1345,40 @@ uint32_t SimFileSystem::PutSparseFile(const std::string& path, uint64_t size,
     return PutLocked(path, {}, size, options);
 }
 
+uint32_t SimFileSystem::PutLink(const std::string& path, const std::string& target,
+                                bool directory) {
+    std::lock_guard lock(core_.mutex());
+    ParsedPath parsed;
+    Located located;
+    if (const uint32_t error = ParseAndLocateLocked(path, parsed, located)) {
+        return error;
+    }
+    ParsedPath to;
+    if (const uint32_t error = ParseLocked(target, false, to)) {
+        return error;
+    }
+    if (located.node != nullptr) {
+        return kErrorAlreadyExists;
+    }
+    if (located.parent == nullptr) {
+        return kErrorAccessDenied;
+    }
+    const FileTime now = core_.UtcNowLocked();
+    auto link = std::make_shared<SimNode>();
+    link->name = located.name;
+    link->directory = directory;
+    link->attributes =
+        kAttributeReparsePoint | (directory ? kAttributeDirectory : kAttributeArchive);
+    link->parent = located.parent;
+    link->medium = located.medium;
+    link->reparseTarget = to.full;
+    SetNodeTimesLocked(*link, {now, now, now});
+    located.parent->children[Upcase(link->name)] = link;
+    CommitCacheLocked(*located.medium);
+    NotifyLocked(located.parent, directory ? kNotifyDirectoryName : kNotifyFileName);
+    return kErrorSuccess;
+}
+
 uint32_t SimFileSystem::PutFolder(const std::string& path) {
     std::lock_guard lock(core_.mutex());
     ParsedPath parsed;
@@ -1365,7 +1394,9 @@ uint32_t SimFileSystem::PutFolder(const std::string& path) {
     }
     Located located;
     located.medium = drive->second.medium.get();
-    return MakeFoldersLocked(parsed, parsed.parts.size(), located);
+    const uint32_t error = MakeFoldersLocked(parsed, parsed.parts.size(), located);
+    CommitCacheLocked(*located.medium);
+    return error;
 }
 
 std::optional<std::string> SimFileSystem::ContentsOf(const std::string& path) {

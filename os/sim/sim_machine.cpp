@@ -1,5 +1,8 @@
 #include "os/sim/sim_machine.h"
 
+#include "os/errors.h"
+#include "os/text.h"
+
 namespace os::sim {
 
 SimMachine::SimMachine()
@@ -31,6 +34,46 @@ void SimMachine::FailNthOperation(uint64_t n, uint32_t error) {
 uint64_t SimMachine::OperationCount() {
     std::lock_guard lock(core_.mutex());
     return faults_.OperationCount();
+}
+
+void SimMachine::CutPowerAtOperation(uint64_t n) {
+    std::lock_guard lock(core_.mutex());
+    faults_.AtNth(n, [this](const std::string&) {
+        files_.CutPowerLocked();
+        faults_.SetPoweredOff(true);
+        return kErrorNotReady;
+    });
+}
+
+void SimMachine::CutPowerNow() {
+    std::lock_guard lock(core_.mutex());
+    files_.CutPowerLocked();
+    faults_.SetPoweredOff(true);
+}
+
+void SimMachine::RestorePower() {
+    std::lock_guard lock(core_.mutex());
+    faults_.SetPoweredOff(false);
+}
+
+bool SimMachine::PoweredOff() {
+    std::lock_guard lock(core_.mutex());
+    return faults_.PoweredOff();
+}
+
+void SimMachine::PullMediumAtOperation(uint64_t n, const std::string& root) {
+    std::lock_guard lock(core_.mutex());
+    const std::string key = Upcase(root);
+    faults_.AtNth(n, [this, key](const std::string& path) {
+        pulled_ = files_.EjectMediumLocked(key, false);
+        const bool onThatDrive = Upcase(path).rfind(key, 0) == 0;
+        return onThatDrive ? kErrorDeviceNotConnected : kErrorSuccess;
+    });
+}
+
+std::shared_ptr<SimMedium> SimMachine::MediumPulled() {
+    std::lock_guard lock(core_.mutex());
+    return pulled_;
 }
 
 void SimMachine::ClearFaults() {

@@ -33,6 +33,21 @@ class SimMachine {
     void FailNthOperation(uint64_t n, uint32_t error);
     uint64_t OperationCount();
 
+    // Power and media taken out at an exact step. A power cut at the n-th file or registry
+    // operation from now (1 = the next): that operation and every later one fail with 21 and
+    // change nothing, open files go stale, and each medium loses what its write cache held (the
+    // registry keeps every value written before). RestorePower lets operations run again, as
+    // after a restart; a test then makes the program anew.
+    void CutPowerAtOperation(uint64_t n);
+    void CutPowerNow();
+    void RestorePower();
+    bool PoweredOff();
+    // The medium of root ("F:") is pulled out of its drive at the n-th operation from now,
+    // losing its write cache; that operation fails with 1167 when it is on root, and later ones
+    // there find no medium. MediumPulled gives the medium to put back.
+    void PullMediumAtOperation(uint64_t n, const std::string& root);
+    std::shared_ptr<SimMedium> MediumPulled();
+
   private:
     SimCore core_;
     SimFaults faults_;
@@ -41,6 +56,7 @@ class SimMachine {
     SimRegistry registry_;
     SimSystem system_;
     Machine machine_;
+    std::shared_ptr<SimMedium> pulled_;
 };
 
 }  // namespace os::sim
