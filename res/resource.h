@@ -72,6 +72,8 @@
 // The settings window's own notices (dialog 230).
 #define IDS_NO_DAY_CHOSEN 57780
 #define IDS_SETTINGS_NOT_SAVED 57781
+#define IDS_CLOSE_BUTTON_NAME 57790
+#define IDS_PIE_USED_NAME 57791
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116
@@ -93,7 +95,8 @@
 #define IDC_HAND_CURSOR 187
 #define IDR_COPY_ANIMATION 194
 
-// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24)
+// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24, with
+// IDB_SPLASH24_150/_200 and IDB_SPLISH24_150/_200 for 150 and 200 per cent)
 #define IDB_WELCOME 112
 #define IDB_DISK_LABEL 121
 #define IDB_PROTECTED 123
@@ -103,6 +106,8 @@
 #define IDB_CONGRATULATIONS 191
 #define IDB_FOLDER_IMAGES 199
 #define IDB_LOGO 209
+#define IDB_LOGO_150 250
+#define IDB_LOGO_200 251
 
 // ---- Tray menu 107
 #define IDR_TRAY_MENU 107
@@ -274,6 +279,7 @@
 
 // ---- Dialog 135: turning the program off
 #define IDD_TURN_OFF 135
+#define IDC_TURN_OFF_TEXT 1157
 
 // ---- Dialog 136: insert disk
 #define IDD_INSERT_DISK 136

@@ -78,7 +78,12 @@ bool SaveWindow(HWND window, const std::string& name) {
     fwrite(&header, sizeof header, 1, out);
     fwrite(pixels.data(), 1, pixels.size(), out);
     fclose(out);
-    std::printf("%s %dx%d\n", name.c_str(), width, height);
+    // A window larger than the work area (the screen less the taskbar) cannot be seen whole.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const bool fits = width <= work.right - work.left && height <= work.bottom - work.top;
+    std::printf("%s %dx%d%s\n", name.c_str(), width, height,
+                fits ? "" : "  DOES NOT FIT the work area");
     return true;
 }
 
@@ -194,9 +199,14 @@ void ShootWizardPage(UINT pageId, std::vector<int> headings, const std::string& 
 class SplashPreview : public fw::Window {
   public:
     bool Show() {
-        bitmap_.Reset(
-            static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(), L"IDB_SPLASH24",
-                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        // The picture and the texts for the screen's scale, as the About window takes them.
+        const UINT dpi = GetDpiForSystem();
+        const wchar_t* name = dpi >= 192   ? L"IDB_SPLASH24_200"
+                              : dpi >= 144 ? L"IDB_SPLASH24_150"
+                                           : L"IDB_SPLASH24";
+        text_.SetDpi(dpi);
+        bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(), name,
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         const SIZE size = ui::BitmapSize(bitmap_.Get());
         RegisterClass(L"FerrolinSplashPreview", 0, LoadCursorW(nullptr, IDC_ARROW), nullptr);
         const RECT rect = {300, 200, 300 + size.cx, 200 + size.cy};
@@ -230,6 +240,11 @@ class SplashPreview : public fw::Window {
 int wmain(int argc, wchar_t** argv) {
     outputFolder = argc > 1 ? argv[1] : L".";
     fw::Application::Initialise();
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    std::printf("screen: %u dots per inch, %dx%d, work area %dx%d\n", GetDpiForSystem(),
+                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top));
 
     const os::SystemTime first{2026, 3, 0, 14, 0, 0, 0, 0};
     const os::SystemTime last{2026, 12, 0, 7, 0, 0, 0, 0};
