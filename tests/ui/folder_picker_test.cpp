@@ -357,11 +357,20 @@ TEST_F(FolderPicker, ATreeItemDraggedOntoTheListGoesWhereItIsDropped) {
             RECT rowRect = {};
             ListView_GetItemRect(list.hwnd(), 1, &rowRect, LVIR_LABEL);
             POINT over = {rowRect.left + 6, (rowRect.top + rowRect.bottom) / 2};
+            // Another program's window lying over the list for a moment does not take the drop.
+            RECT listRect = {};
+            GetWindowRect(list.hwnd(), &listRect);
+            const HWND cover = CreateWindowExW(
+                WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"BUTTON", L"", WS_POPUP,
+                listRect.left, listRect.top, listRect.right - listRect.left,
+                listRect.bottom - listRect.top, nullptr, nullptr, nullptr, nullptr);
+            ShowWindow(cover, SW_SHOWNOACTIVATE);
             MapWindowPoints(list.hwnd(), dialog, &over, 1);
             SendMessageW(dialog, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(over.x, over.y));
             EXPECT_TRUE(list.IsDropHighlighted(1));
             SendMessageW(dialog, WM_LBUTTONUP, 0, MAKELPARAM(over.x, over.y));
             EXPECT_NE(GetCapture(), dialog);
+            DestroyWindow(cover);
             EXPECT_FALSE(list.IsDropHighlighted(1));
             EXPECT_EQ(picker.ListedFolders(),
                       (std::vector<std::string>{"C:\\First", Folder("Zeta"), "C:\\Second"}));

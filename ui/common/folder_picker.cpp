@@ -610,10 +610,23 @@ void CKRVFolderPickerDlg::BeginDrag(const NMTREEVIEWW& drag) {
     SetCapture(hwnd());
 }
 
+// The tree or the list under a point of the screen, or nothing. Asked of the two controls
+// rather than of the desktop, so a window that happens to lie over the picker for a moment
+// (a tooltip, another program's window) does not take the drop away from them.
+HWND CKRVFolderPickerDlg::DropTargetAt(POINT screen) const {
+    for (const HWND control : {tree_.hwnd(), listView_.hwnd()}) {
+        RECT rect = {};
+        if (IsWindowVisible(control) && GetWindowRect(control, &rect) && PtInRect(&rect, screen)) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
 void CKRVFolderPickerDlg::DragMove(POINT screen) {
     dragImage_.Move(screen);
     dragImage_.Show(false);
-    const HWND target = WindowFromPoint(screen);
+    const HWND target = DropTargetAt(screen);
     if (target != windowUnderCursor_) {
         if (windowUnderCursor_ == tree_.hwnd()) {
             tree_.SetDropHighlight(nullptr);
@@ -664,7 +677,7 @@ void CKRVFolderPickerDlg::CancelDrag() {
 void CKRVFolderPickerDlg::DragDrop(POINT screen) {
     const HTREEITEM dragged = draggedItem_;
     const int index = dropIndex_;
-    const HWND target = WindowFromPoint(screen);
+    const HWND target = DropTargetAt(screen);
     CancelDrag();
     if (target != listView_.hwnd() || dragged == nullptr) {
         return;

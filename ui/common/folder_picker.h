@@ -123,6 +123,7 @@ class CKRVFolderPickerDlg : public CKRVBaseDlg {
     void NewFolder();
     void DroppedFromShell(const std::vector<std::string>& names);
     void BeginDrag(const NMTREEVIEWW& drag);
+    HWND DropTargetAt(POINT screen) const;
     void DragMove(POINT screen);
     void DragDrop(POINT screen);
     void CancelDrag();
