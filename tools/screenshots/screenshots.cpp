@@ -283,6 +283,19 @@ void ShootFolderPicker() {
                                "Pictures\\Holiday", "Videos"}) {
         SHCreateDirectoryExW(nullptr, fw::Wide(base + folder).c_str(), nullptr);
     }
+    // Some data to count: 12 MB in the folders chosen.
+    for (const char* file :
+         {"Documents\\Reports\\2026\\Budget.xlsx", "Pictures\\Holiday\\Beach.jpg"}) {
+        const HANDLE handle = CreateFileW(fw::Wide(base + file).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, 0, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            LARGE_INTEGER size = {};
+            size.QuadPart = 6LL << 20;
+            SetFilePointerEx(handle, size, nullptr, FILE_BEGIN);
+            SetEndOfFile(handle);
+            CloseHandle(handle);
+        }
+    }
     os::win32::Win32FileSystem files;
     {
         ui::CKRVFolderPickerDlg picker(files, nullptr, base + "Documents\\Reports",
