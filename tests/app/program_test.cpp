@@ -275,9 +275,9 @@ TEST_F(UnconfiguredProgramTest, NoStartUpEndsWithoutTheSetupWizard) {
     EXPECT_EQ(exitCode, 0u);
 }
 
-// Without the setup wizard's window the program shows the splash that leads to it and ends
-// unconfigured; "startup" is not the word "StartUp" and leads there too.
-TEST_F(UnconfiguredProgramTest, OtherStartsLeadToTheSetupWizardAndEndUnconfigured) {
+// Every start but "NoStartUp" leads through the splash to the setup wizard ("startup" is not
+// the word "StartUp"); the wizard left with Cancel ends the program unconfigured.
+TEST_F(UnconfiguredProgramTest, OtherStartsLeadToTheSetupWizardAndEndUnconfiguredOnCancel) {
     for (const char* arguments : {"", "StartUp", "startup"}) {
         SCOPED_TRACE(testing::Message() << "arguments \"" << arguments << "\"");
         RunningProgram program(std::wstring(arguments, arguments + strlen(arguments)));
@@ -286,9 +286,19 @@ TEST_F(UnconfiguredProgramTest, OtherStartsLeadToTheSetupWizardAndEndUnconfigure
             [&] { return program.FindWindowOfProcess(L"FerrolinSplashWindow") != nullptr; },
             kStartMs, 10))
             << "no splash before the setup wizard";
+        HWND wizard = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                wizard = program.FindWindowOfProcess(L"#32770", L"Corvant Ferrolin 2 is an easy");
+                return wizard != nullptr;
+            },
+            kStartMs))
+            << "no setup wizard";
+        PostMessageW(GetDlgItem(wizard, IDCANCEL), BM_CLICK, 0, 0);
         DWORD exitCode = 1;
         ASSERT_TRUE(program.WaitForExit(kStartMs, exitCode));
         EXPECT_EQ(exitCode, 0u);
+        EXPECT_FALSE(ReadDword(L"Mirror Status").has_value());
     }
 }
 

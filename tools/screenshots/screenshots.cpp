@@ -19,6 +19,7 @@
 #include "os/win32/win32_file_system.h"
 #include "res/resource.h"
 #include "tests/ui/settings_test_shell.h"
+#include "tools/screenshots/wizard_screenshots.h"
 #include "ui/common/drawing.h"
 #include "ui/common/drive_list.h"
 #include "ui/common/drive_protection.h"
@@ -134,74 +135,11 @@ class PreviewDlg : public ui::CKRVBaseDlg {
     std::vector<int> headings_;
 };
 
-// A child page dialog with headings, and a picture painted at a hidden marker control.
-class PageDlg : public fw::Dialog {
-  public:
-    PageDlg(UINT templateId, std::vector<int> headings)
-        : fw::Dialog(templateId), headings_(std::move(headings)) {}
-    void PaintPictureAt(int marker, UINT bitmap) {
-        marker_ = marker;
-        picture_.Reset(static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(),
-                                                       MAKEINTRESOURCEW(bitmap), IMAGE_BITMAP, 0, 0,
-                                                       LR_CREATEDIBSECTION)));
-    }
-
-  protected:
-    bool OnInitDialog() override {
-        for (int id : headings_) {
-            ui::CKRVBaseDlg::SetHeadingFont(Item(id));
-        }
-        return true;
-    }
-    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
-        if (message != WM_PAINT || !picture_) {
-            return false;
-        }
-        fw::PaintDc paint(hwnd());
-        const RECT place = fw::Control(hwnd(), marker_).RectInParent();
-        ui::DrawTransparentBitmap(picture_.Get(), paint.get(), place.left, place.top,
-                                  RGB(255, 0, 255));
-        result = 0;
-        return true;
-    }
-
-  private:
-    std::vector<int> headings_;
-    int marker_ = 0;
-    fw::Bitmap picture_;
-};
-
 void AddItems(HWND list, std::initializer_list<const char*> items) {
     const fw::ListBox box(list);
     for (const char* item : items) {
         box.Add(item);
     }
-}
-
-// The wizard with one of its pages over the placeholder.
-void ShootWizardPage(UINT pageId, std::vector<int> headings, const std::string& name,
-                     const std::function<void(HWND)>& fill = nullptr) {
-    PreviewDlg wizard(IDD_SETUP_WIZARD, {});
-    PageDlg page(pageId, std::move(headings));
-    if (pageId == IDD_WIZARD_DISK_LABEL) {
-        page.PaintPictureAt(IDC_DISK_LABEL_PICTURE, IDB_DISK_LABEL);
-    }
-    ui::CKRVEtchedLine line;
-    Shoot(wizard, name, [&](HWND host) {
-        line.SubclassItem(host, IDC_WIZARD_SEPARATOR);
-        const RECT place = fw::Control(host, IDC_WIZARD_PLACEHOLDER).RectInParent();
-        page.CreateModeless(host);
-        SetWindowPos(page.hwnd(), nullptr, place.left, place.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
-        EnableWindow(GetDlgItem(host, IDC_WIZARD_BACK), pageId != IDD_WIZARD_INTRO);
-        if (pageId == IDD_WIZARD_CONGRATULATIONS) {
-            ShowWindow(GetDlgItem(host, IDC_WIZARD_NEXT), SW_HIDE);
-            ShowWindow(GetDlgItem(host, IDC_WIZARD_FINISH), SW_SHOW);
-        }
-        if (fill) {
-            fill(page.hwnd());
-        }
-    });
 }
 
 // The splash picture with its texts, as the About window shows it.
@@ -478,58 +416,7 @@ int wmain(int argc, wchar_t** argv) {
         ui::CKRVSettingsNoticeDlg notice(fw::LoadText(IDS_NO_DAY_CHOSEN), nullptr);
         Shoot(notice, "230-settings-notice");
     }
-    ShootWizardPage(IDD_WIZARD_INTRO, {IDC_INTRO_HEADING}, "134-wizard-109-intro");
-    ui::CKRVPieChart pie;
-    ShootWizardPage(IDD_WIZARD_DISK_LABEL, {IDC_DISK_LABEL_HEADING}, "134-wizard-110-disk-label");
-    ui::CKRVDriveListBox wizardDrives(SampleDrives());
-    ShootWizardPage(IDD_WIZARD_DRIVE, {IDC_DRIVE_HEADING}, "134-wizard-111-drive", [&](HWND page) {
-        wizardDrives.Attach(page, IDC_DRIVE_LIST);
-        wizardDrives.SelectDriveByLetter('E');
-        pie.SubclassItem(page, IDC_DRIVE_PIE);
-        pie.SetColours(RGB(255, 0, 255), RGB(0, 0, 255));
-        pie.SetPercent(62);
-        fw::SetText(GetDlgItem(page, IDC_DRIVE_TEXT), "Drive: F:\\");
-        fw::SetText(GetDlgItem(page, IDC_DRIVE_USED_TEXT), "Used Space : 717 MB");
-        fw::SetText(GetDlgItem(page, IDC_DRIVE_FREE_TEXT), "Free Space: 1173 MB");
-    });
-    ShootWizardPage(IDD_WIZARD_SOURCES, {IDC_SOURCES_HEADING}, "134-wizard-130-sources",
-                    [](HWND page) {
-                        AddItems(GetDlgItem(page, IDC_SOURCES_LIST),
-                                 {"C:\\Users\\Ana\\Documents", "D:\\Photos"});
-                        fw::SetText(GetDlgItem(page, IDC_SOURCES_COPY_SIZE), "Copy Size: 2480 MB");
-                    });
-    ShootWizardPage(IDD_WIZARD_REVISIONS, {IDC_REVISIONS_HEADING}, "134-wizard-131-revisions",
-                    [](HWND page) {
-                        CheckDlgButton(page, IDC_REVISIONS_LIMITED, BST_CHECKED);
-                        EnableWindow(GetDlgItem(page, IDC_REVISIONS_COUNT), TRUE);
-                        fw::SetText(GetDlgItem(page, IDC_REVISIONS_COUNT), "5");
-                    });
-    ui::CKRVHyperLink store;
-    ShootWizardPage(IDD_WIZARD_REVIEW, {IDC_REVIEW_HEADING}, "134-wizard-132-review",
-                    [&](HWND page) {
-                        const fw::ListView list(page, IDC_REVIEW_FOLDERS);
-                        list.InsertColumn(0, "Source List", 215);
-                        list.InsertItem(0, "C:\\Users\\Ana\\Documents");
-                        list.InsertItem(1, "D:\\Photos");
-                        fw::SetText(GetDlgItem(page, IDC_REVIEW_REVISIONS),
-                                    "The number of revisions you want to keep: 5");
-                        fw::SetText(GetDlgItem(page, IDC_REVIEW_DISK_SENTENCE),
-                                    "Corvant Removable Drive (F:) FERROLIN1 has 1173 MB of free "
-                                    "space.");
-                        fw::SetText(GetDlgItem(page, IDC_REVIEW_ESTIMATE),
-                                    "Approximate number of disk(s) needed to complete copy: 3");
-                        store.Attach(page, IDC_REVIEW_STORE);
-                    });
-    ShootWizardPage(IDD_WIZARD_CONGRATULATIONS, {IDC_CONGRATULATIONS_HEADING},
-                    "134-wizard-133-congratulations");
-    {
-        PreviewDlg dialog(IDD_SETUP_DONE, {IDC_DONE_HEADING});
-        ui::CKRVEtchedLine line;
-        Shoot(dialog, "207-setup-done", [&](HWND window) {
-            line.SubclassItem(window, IDC_DONE_SEPARATOR);
-            CheckRadioButton(window, IDC_DONE_WEB_SITE, IDC_DONE_EXIT, IDC_DONE_EXIT);
-        });
-    }
+    screenshots::ShootSetupWizard(SaveWindow, Pump);
     {
         SplashPreview splash;
         if (splash.Show()) {
