@@ -135,13 +135,6 @@ class PreviewDlg : public ui::CKRVBaseDlg {
     std::vector<int> headings_;
 };
 
-void AddItems(HWND list, std::initializer_list<const char*> items) {
-    const fw::ListBox box(list);
-    for (const char* item : items) {
-        box.Add(item);
-    }
-}
-
 // The splash picture with its texts, as the About window shows it.
 class SplashPreview : public fw::Window {
   public:
@@ -181,35 +174,6 @@ class SplashPreview : public fw::Window {
     fw::Bitmap bitmap_;
     ui::SplashText text_;
 };
-
-// Sample drives of the maker for the drive lists: a card reader with its disk, a drive without
-// one, and a USB drive with a labelled stick.
-engine::SharedDrives& SampleDrives() {
-    static os::sim::SimMachine sim;
-    static drvKit::sim::SimDriveKit kit(sim.files());
-    static engine::SharedDrives drives;
-    static bool made = false;
-    if (!made) {
-        made = true;
-        drvKit::sim::SimDriveSpec card;
-        card.subFamily = drvKit::kSubFamilyCardReader;
-        kit->AddDrive('E', card);
-        kit->AddDrive('F');
-        drvKit::sim::SimDriveSpec usb;
-        usb.subFamily = drvKit::kSubFamilyUsbStick;
-        kit->AddDrive('G', usb);
-        drvKit::sim::SimDiskSpec disk;
-        disk.label = "FERROLIN1";
-        disk.serialNumber = 0x1234ABCD;
-        kit->InsertDisk('E', kit->CreateDisk(disk));
-        disk.label = "PHOTOS 2026";
-        disk.serialNumber = 0x22334455;
-        kit->InsertDisk('G', kit->CreateDisk(disk));
-        std::lock_guard lock(drives.mutex);
-        drives.RebuildLocked();
-    }
-    return drives;
-}
 
 // The folder picker over a sample tree in the temporary folder, with two folders chosen and the
 // size summed; the create-folder dialog over it; dialog 167 with its reason.
