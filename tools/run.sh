@@ -43,7 +43,8 @@ wine_shutdown "$prefix" # an earlier run ends: this one starts afresh
 wine_environment "$prefix" || exit 1
 demo="$prefix/drive_c/Ferrolin Demo"
 disk="$prefix-media/backup-1"
-rm -rf "$demo" "$disk/Ferrolin Demo" "$disk/Corvant Ferrolin 2 Revisions"
+# What earlier runs copied: the demo folder's backup and, after a first run, the documents'.
+rm -rf "$demo" "$disk/Ferrolin Demo" "$disk/users" "$disk/Corvant Ferrolin 2 Revisions"
 mkdir -p "$demo/Letters" "$demo/Photos" "$demo/Reports/2024"
 printf 'Things to do:\r\n- back up my files\r\n- water the plants\r\n' >"$demo/Notes.txt"
 printf 'Liebe Zoë,\r\nviele Grüße aus München!\r\n' >"$demo/Letters/Grüße an Zoë.txt"
@@ -82,7 +83,9 @@ the display. Walk it as a new user would:
     demo files); "Add/Remove..." opens the folder picker to choose others, such as the demo
     folder C:\\Ferrolin Demo;
   - go on to the end: the first complete copy follows with its progress window, then the
-    setup-done dialog, and the program stays in the tray and copies what changes.
+    setup-done dialog, and the program stays in the tray and copies what changes. (The disk
+    is a folder of this machine's own disk: when that is three quarters full, the program
+    says that the disk is becoming full before the setup-done dialog.)
 
   Demo folder:    $demo
   Backup disk:    $disk   (the disk in the removable drive F:)

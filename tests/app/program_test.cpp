@@ -164,6 +164,8 @@ TEST_F(ProgramTest, CloseOfASwitchedOffProgramEndsWithoutAsking) {
     configuration.startTime = kJanuary2024;
     ASSERT_TRUE(WriteConfiguration(configuration));
     Start();
+    // The program reads its switch after its window is up: the tray icon follows that reading.
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(window_, kTrayIconId); }, kStartMs));
     ASSERT_TRUE(WriteDword(L"Mirror Status", 0));
     Command(kCommandClose);
     DWORD exitCode = 1;

@@ -5,23 +5,25 @@
 #include "framework/gdi.h"
 #include "framework/text.h"
 #include "res/resource.h"
+#include "ui/common/drawing.h"
 
 namespace ui {
 
 namespace {
 
 constexpr int kFolderColumnWidth = 215;
+// The icons' size at 96 dots per inch; they grow with the screen's scale like the page.
 constexpr int kIconSize = 32;
 
-void DrawIconAt(HDC dc, int iconId, const RECT& place) {
+void DrawIconAt(HDC dc, int iconId, const RECT& place, int size) {
     if (iconId == 0) {
         return;
     }
     const auto icon =
         static_cast<HICON>(LoadImageW(fw::Application::ResourceInstance(), MAKEINTRESOURCEW(iconId),
-                                      IMAGE_ICON, kIconSize, kIconSize, LR_SHARED));
+                                      IMAGE_ICON, size, size, LR_SHARED));
     if (icon != nullptr) {
-        DrawIconEx(dc, place.left, place.top, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, place.left, place.top, icon, size, size, 0, nullptr, DI_NORMAL);
     }
 }
 
@@ -81,8 +83,11 @@ bool CKRVReviewPage::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
 
 // The hidden controls 1091 and 1005 mark where the folders' icon and the drive's icon go.
 void CKRVReviewPage::PaintIcons(HDC dc) const {
-    DrawIconAt(dc, IDI_SOURCE_FOLDERS, fw::Control(hwnd(), IDC_REVIEW_SOURCE_ICON).RectInParent());
-    DrawIconAt(dc, texts_.driveIcon, fw::Control(hwnd(), IDC_REVIEW_DRIVE_ICON).RectInParent());
+    const int size = ScaleToDpi(kIconSize, DpiOf(hwnd()));
+    DrawIconAt(dc, IDI_SOURCE_FOLDERS, fw::Control(hwnd(), IDC_REVIEW_SOURCE_ICON).RectInParent(),
+               size);
+    DrawIconAt(dc, texts_.driveIcon, fw::Control(hwnd(), IDC_REVIEW_DRIVE_ICON).RectInParent(),
+               size);
 }
 
 }  // namespace ui
