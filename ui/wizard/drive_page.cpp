@@ -6,6 +6,8 @@
 #include "framework/text.h"
 #include "framework/text_format.h"
 #include "res/resource.h"
+#include "ui/common/dpi_picture.h"
+#include "ui/common/drawing.h"
 #include "ui/wizard/setup_model.h"
 
 namespace ui {
@@ -37,6 +39,11 @@ bool CKRVDrivePage::OnInitDialog() {
     pie_.SetColours(kFreeColour, kUsedColour);
     SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
     fw::Control(hwnd(), IDC_DRIVE_PIE).Show(false);
+    const UINT dpi = DpiOf(hwnd());
+    ShowPictureForDpi(hwnd(), IDC_DRIVE_USED_LEGEND, dpi, IDB_LEGEND_USED, L"IDB_LEGEND_USED",
+                      {8, 8});
+    ShowPictureForDpi(hwnd(), IDC_DRIVE_FREE_LEGEND, dpi, IDB_LEGEND_FREE, L"IDB_LEGEND_FREE",
+                      {8, 8});
     ShowLegends(false);
     driveText_.clear();
     usedText_.clear();

@@ -2,6 +2,8 @@
 
 #include "framework/text.h"
 #include "res/resource.h"
+#include "ui/common/dpi_picture.h"
+#include "ui/common/drawing.h"
 #include "ui/common/hyperlink.h"
 
 namespace ui {
@@ -15,6 +17,8 @@ int CKRVSetupDoneDlg::SeparatorId() const {
 
 bool CKRVSetupDoneDlg::OnInitDialog() {
     CKRVPageHostDlg::OnInitDialog();
+    ShowPictureForDpi(hwnd(), IDC_DONE_PICTURE, DpiOf(hwnd()), IDB_WELCOME, L"IDB_WELCOME",
+                      {73, 141});
     SetHeadingFontOn(IDC_DONE_HEADING);
     SetHeadingFontOn(IDC_DONE_HIDDEN_HEADING);
     choice_ = kExit;

@@ -3,6 +3,7 @@
 #include "framework/application.h"
 #include "framework/controls.h"
 #include "res/resource.h"
+#include "ui/common/dpi_picture.h"
 #include "ui/common/drawing.h"
 
 namespace ui {
@@ -16,13 +17,19 @@ constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 CKRVIntroPage::CKRVIntroPage() : CKRVWizardPage(IDD_WIZARD_INTRO, IDC_INTRO_HEADING) {}
 
+bool CKRVIntroPage::OnInitDialog() {
+    const bool result = CKRVWizardPage::OnInitDialog();
+    ShowPictureForDpi(hwnd(), IDC_INTRO_PICTURE, DpiOf(hwnd()), IDB_WELCOME, L"IDB_WELCOME",
+                      {73, 141});
+    return result;
+}
+
 CKRVDiskLabelPage::CKRVDiskLabelPage()
     : CKRVWizardPage(IDD_WIZARD_DISK_LABEL, IDC_DISK_LABEL_HEADING) {}
 
 bool CKRVDiskLabelPage::OnInitDialog() {
-    picture_.Reset(static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(),
-                                                   MAKEINTRESOURCEW(IDB_DISK_LABEL), IMAGE_BITMAP,
-                                                   0, 0, LR_CREATEDIBSECTION)));
+    picture_.Reset(
+        LoadPictureForDpi(IDB_DISK_LABEL, L"IDB_DISK_LABEL", DpiOf(hwnd()), LR_CREATEDIBSECTION));
     return CKRVWizardPage::OnInitDialog();
 }
 
@@ -43,6 +50,8 @@ CKRVCongratulationsPage::CKRVCongratulationsPage()
 
 bool CKRVCongratulationsPage::OnInitDialog() {
     CKRVWizardPage::OnInitDialog();
+    ShowPictureForDpi(hwnd(), IDC_CONGRATULATIONS_PICTURE, DpiOf(hwnd()), IDB_CONGRATULATIONS,
+                      L"IDB_CONGRATULATIONS", {73, 141});
     UpdateData(false);
     return false;
 }

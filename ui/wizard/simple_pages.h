@@ -10,6 +10,9 @@ namespace ui {
 class CKRVIntroPage : public CKRVWizardPage {
   public:
     CKRVIntroPage();
+
+  protected:
+    bool OnInitDialog() override;
 };
 
 class CKRVDiskLabelPage : public CKRVWizardPage {
