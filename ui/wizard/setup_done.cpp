@@ -17,8 +17,9 @@ int CKRVSetupDoneDlg::SeparatorId() const {
 
 bool CKRVSetupDoneDlg::OnInitDialog() {
     CKRVPageHostDlg::OnInitDialog();
+    // The picture may grow down to the separator and right to the text.
     ShowPictureForDpi(hwnd(), IDC_DONE_PICTURE, DpiOf(hwnd()), IDB_WELCOME, L"IDB_WELCOME",
-                      {73, 141});
+                      {80, 154});
     SetHeadingFontOn(IDC_DONE_HEADING);
     SetHeadingFontOn(IDC_DONE_HIDDEN_HEADING);
     choice_ = kExit;

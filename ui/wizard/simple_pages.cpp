@@ -19,8 +19,9 @@ CKRVIntroPage::CKRVIntroPage() : CKRVWizardPage(IDD_WIZARD_INTRO, IDC_INTRO_HEAD
 
 bool CKRVIntroPage::OnInitDialog() {
     const bool result = CKRVWizardPage::OnInitDialog();
+    // The picture may grow down to the foot of the page and right to the text.
     ShowPictureForDpi(hwnd(), IDC_INTRO_PICTURE, DpiOf(hwnd()), IDB_WELCOME, L"IDB_WELCOME",
-                      {73, 141});
+                      {80, 163});
     return result;
 }
 
@@ -50,8 +51,9 @@ CKRVCongratulationsPage::CKRVCongratulationsPage()
 
 bool CKRVCongratulationsPage::OnInitDialog() {
     CKRVWizardPage::OnInitDialog();
+    // The picture may grow down to the foot of the page and right to the text.
     ShowPictureForDpi(hwnd(), IDC_CONGRATULATIONS_PICTURE, DpiOf(hwnd()), IDB_CONGRATULATIONS,
-                      L"IDB_CONGRATULATIONS", {73, 141});
+                      L"IDB_CONGRATULATIONS", {80, 163});
     UpdateData(false);
     return false;
 }
