@@ -66,13 +66,12 @@ if [ "$docs" = yes ]; then
         echo "--docs takes the pictures at 96 dots per inch" >&2
         exit 1
     fi
-    # The README's pictures: the wizard, the running program's settings window, a prompt, the
-    # progress and the tray menu (the lower right of the desktop, where the menu opens over the
-    # notification area).
+    # The README's pictures: the wizard, the settings, a prompt, the progress and the tray menu
+    # (the lower right of the desktop, where the menu opens over the notification area).
     docs_dir="$here/../docs"
     mkdir -p "$docs_dir"
     cp "$out/134-wizard-130-sources.png" "$docs_dir/wizard.png"
-    cp "$out/app-101-settings-general.png" "$docs_dir/settings.png"
+    cp "$out/101-settings-general.png" "$docs_dir/settings.png"
     cp "$out/160-no-disk.png" "$docs_dir/prompt.png"
     cp "$out/192-progress.png" "$docs_dir/progress.png"
     convert "$out/desktop-tray-menu.png" -gravity SouthEast -crop 200x130+0+0 +repage \
