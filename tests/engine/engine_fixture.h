@@ -38,6 +38,9 @@ class ScriptedUser final : public PromptView {
     // Called with the prompt's number before it is answered (a test may change the drives, as a
     // user does who swaps disks before pressing OK).
     std::function<void(const std::string&)> beforeAnswer;
+    // Prompts without a queued answer get the one a user who closes every dialog gives (Cancel,
+    // no box ticked), without failing the test.
+    bool answerAnything = false;
 
     DiskFullChoice ShowDiskFull(const os::SystemTime& first, const os::SystemTime& last) override;
     WrongDiskChoice ShowWrongDisk() override;
