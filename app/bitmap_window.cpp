@@ -6,6 +6,7 @@
 #include "app/packed_dib.h"
 #include "framework/application.h"
 #include "framework/text.h"
+#include "ui/common/drawing.h"
 
 namespace app {
 
@@ -76,11 +77,17 @@ bool CKRVBitmapWnd::LoadBitmap(const std::string& baseName) {
     baseName_ = baseName;
     Free();
     loadedDepth_ = ColourDepth();
-    const std::string name = BitmapVariantName(baseName, loadedDepth_);
+    // The picture drawn for the screen's scale when there is one (a stretched picture would be
+    // blocky, and a smoothed one would fringe its transparent outline), else the plain one.
     const HINSTANCE instance = fw::Application::ResourceInstance();
-    const std::wstring wideName = fw::Wide(name);
-    const HRSRC found =
-        FindResourceW(instance, wideName.c_str(), MAKEINTRESOURCEW(2));  // RT_BITMAP
+    std::string name =
+        ScaledVariantName(BitmapVariantName(baseName, loadedDepth_), ui::DpiOf(hwnd()));
+    HRSRC found =
+        FindResourceW(instance, fw::Wide(name).c_str(), MAKEINTRESOURCEW(2));  // RT_BITMAP
+    if (found == nullptr) {
+        name = BitmapVariantName(baseName, loadedDepth_);
+        found = FindResourceW(instance, fw::Wide(name).c_str(), MAKEINTRESOURCEW(2));
+    }
     const HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     const DWORD size = found != nullptr ? SizeofResource(instance, found) : 0;

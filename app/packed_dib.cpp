@@ -122,4 +122,17 @@ std::string BitmapVariantName(std::string_view baseName, int colourDepth) {
     return name;
 }
 
+std::string ScaledVariantName(std::string_view variantName, unsigned dpi) {
+    std::string name(variantName);
+    if (!name.ends_with("24")) {
+        return name;
+    }
+    if (dpi >= 192) {
+        name += "_200";
+    } else if (dpi >= 144) {
+        name += "_150";
+    }
+    return name;
+}
+
 }  // namespace app

@@ -35,5 +35,9 @@ std::optional<PackedDibLayout> ReadPackedDib(const void* block, size_t size);
 // The resource name for a colour depth (bits per pixel times planes): the base name with "24"
 // from 16 bits, "8" from 8 bits, otherwise "4".
 std::string BitmapVariantName(std::string_view baseName, int colourDepth);
+// The name of the same picture drawn for a screen of dpi dots per inch: a 24-bit variant gets
+// "_150" from 144 and "_200" from 192 dots per inch; other names and lower densities stay as they
+// are.
+std::string ScaledVariantName(std::string_view variantName, unsigned dpi);
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include "framework/application.h"
 #include "framework/text.h"
 #include "res/resource.h"
+#include "ui/common/drawing.h"
 #include "ui/prompts/message_dialogs.h"
 
 namespace app {
@@ -71,6 +72,7 @@ void CKRVSplashWnd::Centre() {
 }
 
 bool CKRVSplashWnd::Prepare(const std::string& baseName) {
+    text_.SetDpi(ui::DpiOf(hwnd()));
     const bool loaded = LoadBitmap(baseName);
     SetTransparentColour(RGB(255, 0, 255));
     Centre();

@@ -33,6 +33,9 @@ struct MediumFacts {
     uint64_t capacityBytes = 0;
     uint64_t freeBytes = 0;
     EProtectState protection = kProtectNoMedium;
+    // The protection is the medium's own write-protect switch (or a read-only volume), which no
+    // software can lift: the user has to move the switch.
+    bool switchProtected = false;
 };
 
 class Backend {

@@ -32,6 +32,9 @@ class Disk {
     bool isSizeUnavailable() const { return facts_.present && !facts_.sizesKnown; }
     // 1 when the disk refuses writes (states 1 to 3), else 0.
     int isProtected() const { return IsProtectedState(facts_.protection) ? 1 : 0; }
+    // True when the disk is protected by its own write-protect switch, which setProtect cannot
+    // move (the state is then 1).
+    bool isSwitchProtected() const { return facts_.switchProtected; }
 
   private:
     MediumFacts facts_;

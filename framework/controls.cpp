@@ -94,6 +94,46 @@ int ListView::StringWidth(std::string_view text) const {
     return static_cast<int>(Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(wide.c_str())));
 }
 
+int ListView::ItemImage(int index) const {
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = index;
+    if (!Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+        return -1;
+    }
+    return item.iImage;
+}
+
+std::vector<int> ListView::SelectedItems() const {
+    std::vector<int> selected;
+    int index = -1;
+    for (;;) {
+        index = static_cast<int>(
+            Send(LVM_GETNEXTITEM, static_cast<WPARAM>(index), MAKELPARAM(LVNI_SELECTED, 0)));
+        if (index < 0) {
+            return selected;
+        }
+        selected.push_back(index);
+    }
+}
+
+int ListView::HitTest(POINT client) const {
+    LVHITTESTINFO hit = {};
+    hit.pt = client;
+    const auto index = static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (hit.flags & LVHT_ONITEM) != 0 ? index : -1;
+}
+
+void ListView::SetDropHighlighted(int index, bool highlighted) const {
+    LVITEMW item = {};
+    item.stateMask = LVIS_DROPHILITED;
+    item.state = highlighted ? LVIS_DROPHILITED : 0;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (index >= 0) {
+        Send(LVM_REDRAWITEMS, static_cast<WPARAM>(index), index);
+    }
+}
+
 HTREEITEM TreeView::InsertItem(HTREEITEM parent, std::string_view text, int image,
                                int selectedImage, LPARAM data, bool hasChildren) const {
     std::wstring wide = Wide(text);
@@ -139,6 +179,84 @@ void TreeView::SetHasChildren(HTREEITEM item, bool hasChildren) const {
     change.hItem = item;
     change.cChildren = hasChildren ? 1 : 0;
     Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+bool TreeView::HasChildrenMark(HTREEITEM item) const {
+    TVITEMW query = {};
+    query.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    query.hItem = item;
+    if (!Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) {
+        return false;
+    }
+    return query.cChildren != 0;
+}
+
+int TreeView::ItemImage(HTREEITEM item) const {
+    TVITEMW query = {};
+    query.mask = TVIF_IMAGE | TVIF_HANDLE;
+    query.hItem = item;
+    if (!Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) {
+        return -1;
+    }
+    return query.iImage;
+}
+
+void TreeView::SetDropHighlight(HTREEITEM item) const {
+    const HTREEITEM previous = TreeView_GetDropHilight(hwnd_);
+    TreeView_SelectDropTarget(hwnd_, item);
+    // Some tree controls (Wine's) keep the old target when asked for none: its mark goes anyway.
+    if (item == nullptr && previous != nullptr) {
+        TreeView_SetItemState(hwnd_, previous, 0, TVIS_DROPHILITED);
+    }
+}
+
+HTREEITEM TreeView::DropHighlight() const {
+    const HTREEITEM item = TreeView_GetDropHilight(hwnd_);
+    if (item == nullptr ||
+        (TreeView_GetItemState(hwnd_, item, TVIS_DROPHILITED) & TVIS_DROPHILITED) == 0) {
+        return nullptr;
+    }
+    return item;
+}
+
+HIMAGELIST TreeView::CreateDragImage(HTREEITEM item) const {
+    HIMAGELIST image = TreeView_CreateDragImage(hwnd_, item);
+    if (image != nullptr && ImageList_GetImageCount(image) > 0) {
+        return image;
+    }
+    // A tree control that makes no picture of the item (Wine's makes an empty one): the item's
+    // own image from the tree's image list.
+    if (image != nullptr) {
+        ImageList_Destroy(image);
+    }
+    const HIMAGELIST images = TreeView_GetImageList(hwnd_, TVSIL_NORMAL);
+    const int index = ItemImage(item);
+    if (images == nullptr || index < 0) {
+        return nullptr;
+    }
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    image = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 1);
+    const HICON icon = ImageList_GetIcon(images, index, ILD_NORMAL);
+    if (image == nullptr || icon == nullptr || ImageList_AddIcon(image, icon) < 0) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+        if (image != nullptr) {
+            ImageList_Destroy(image);
+        }
+        return nullptr;
+    }
+    DestroyIcon(icon);
+    return image;
+}
+
+HTREEITEM TreeView::HitTest(POINT client) const {
+    TVHITTESTINFO hit = {};
+    hit.pt = client;
+    const HTREEITEM item = TreeView_HitTest(hwnd_, &hit);
+    return (hit.flags & (TVHT_ONITEM | TVHT_ONITEMBUTTON)) != 0 ? item : nullptr;
 }
 
 bool Animation::Open(UINT resourceId) const {

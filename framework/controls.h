@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/text.h"
 
@@ -109,6 +110,17 @@ class ListView : public Control {
     void SetImageList(HIMAGELIST images, int which = LVSIL_SMALL) const {
         Send(LVM_SETIMAGELIST, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(images));
     }
+    int ItemImage(int index) const;
+    // The selected rows, in row order.
+    std::vector<int> SelectedItems() const;
+    // The row at a point of the client area, -1 for none.
+    int HitTest(POINT client) const;
+    // Marks a row as the target of a drag (LVIS_DROPHILITED) or clears the mark, and redraws it.
+    void SetDropHighlighted(int index, bool highlighted) const;
+    bool IsDropHighlighted(int index) const {
+        return (Send(LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_DROPHILITED) &
+                LVIS_DROPHILITED) != 0;
+    }
 };
 
 class TreeView : public Control {
@@ -125,7 +137,21 @@ class TreeView : public Control {
     LPARAM ItemData(HTREEITEM item) const;
     std::string ItemText(HTREEITEM item) const;
     void SetHasChildren(HTREEITEM item, bool hasChildren) const;
+    // The has-children mark (the expand button) as the item has it now.
+    bool HasChildrenMark(HTREEITEM item) const;
+    int ItemImage(HTREEITEM item) const;
+    bool Expand(HTREEITEM item) const { return TreeView_Expand(hwnd_, item, TVE_EXPAND) != FALSE; }
+    bool IsExpanded(HTREEITEM item) const {
+        return (TreeView_GetItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    }
     void DeleteAll() const { TreeView_DeleteAllItems(hwnd_); }
+    // The item at a point of the client area (on its label, icon or button), null for none.
+    HTREEITEM HitTest(POINT client) const;
+    // The item shown as the target of a drag; null clears the mark.
+    void SetDropHighlight(HTREEITEM item) const;
+    HTREEITEM DropHighlight() const;
+    // An image of the item for dragging; the caller owns it (null when it cannot be made).
+    HIMAGELIST CreateDragImage(HTREEITEM item) const;
     void SetImageList(HIMAGELIST images) const {
         TreeView_SetImageList(hwnd_, images, TVSIL_NORMAL);
     }

@@ -121,6 +121,45 @@ bool PropertySheet::CreateChild(HWND parent, const std::string& caption, const R
     // drops the empty row where its own buttons were.
     SetWindowPos(sheet, nullptr, rect.left, rect.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(sheet, SW_SHOW);
+    // A modal dialog's own loop never asks the sheet about Ctrl+Tab; a filter of the thread's
+    // messages does, in any loop.
+    pagingKeys_.Start([this](MSG& message) { return HandlePagingKey(message); });
+    return true;
+}
+
+bool PropertySheet::HandlePagingKey(const MSG& message) {
+    if (hwnd() == nullptr || message.message != WM_KEYDOWN || PageCount() < 2 ||
+        GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) {
+        return false;
+    }
+    int step = 0;
+    if (message.wParam == VK_TAB) {
+        step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    } else if (message.wParam == VK_NEXT) {
+        step = 1;
+    } else if (message.wParam == VK_PRIOR) {
+        step = -1;
+    } else {
+        return false;
+    }
+    const HWND root = GetAncestor(hwnd(), GA_ROOT);
+    if (message.hwnd == nullptr || GetAncestor(message.hwnd, GA_ROOT) != root ||
+        !IsWindowEnabled(root)) {
+        return false;
+    }
+    const int count = PageCount();
+    const int current = ActiveIndex();
+    const int next = ((current < 0 ? 0 : current) + step + count) % count;
+    // The page being left may refuse (its data does not check out); the key is used either way.
+    SetActivePage(next);
+    // The focus never stays in a page that is hidden now: it goes to the tabs.
+    HWND inSheet = GetFocus();
+    while (inSheet != nullptr && GetParent(inSheet) != hwnd()) {
+        inSheet = GetParent(inSheet);
+    }
+    if (inSheet == nullptr || (GetWindowLongW(inSheet, GWL_STYLE) & WS_VISIBLE) == 0) {
+        SetFocus(TabControl());
+    }
     return true;
 }
 

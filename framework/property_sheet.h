@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/dialog.h"
+#include "framework/message_filter.h"
 
 namespace fw {
 
@@ -40,7 +41,19 @@ class PropertySheet : public Window {
     // The tab control of the sheet.
     HWND TabControl() const { return PropSheet_GetTabControl(hwnd()); }
 
+    // Ctrl+Tab and Ctrl+Page Down move to the next page, Ctrl+Shift+Tab and Ctrl+Page Up to the
+    // previous one (wrapping around), while the keyboard focus is anywhere in the window that
+    // holds the sheet. A sheet made by CreateChild takes these keys from the thread's messages
+    // before any dialog's own keyboard handling, so it works inside a modal dialog too. True when
+    // the message was such a key for this sheet.
+    bool HandlePagingKey(const MSG& message);
+
+  protected:
+    void OnDestroyed() override { pagingKeys_.Stop(); }
+
   private:
+    MessageFilter pagingKeys_;
+
     static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
     std::vector<PropertyPage*> pages_;
 };

@@ -69,9 +69,37 @@
 #define IDS_LINK_ERROR_31 57752
 #define IDS_LINK_ERROR_32 57753
 #define IDS_LINK_ERROR_OTHER 57754
+// The protect and unprotect dialogs: what they say about the disk, and their errors.
+#define IDS_PROTECT_UNSUPPORTED 57760
+#define IDS_PROTECT_BY_SWITCH 57761
+#define IDS_PROTECT_ALREADY 57762
+#define IDS_PROTECT_NO_DISK 57763
+#define IDS_PASSWORDS_DIFFER 57764
+#define IDS_PASSWORD_MISSING 57765
+#define IDS_UNPROTECT_WRITE 57766
+#define IDS_UNPROTECT_PASSWORD 57767
+#define IDS_UNPROTECT_NOT_PROTECTED 57768
+#define IDS_PASSWORD_WRONG 57769
+#define IDS_PROTECT_FAILED 57770
+#define IDS_UNPROTECT_FAILED 57771
+// Why a typed folder path cannot be created (the second line of dialog 167).
+#define IDS_FOLDER_RESERVED 57772
+#define IDS_FOLDER_CHARACTER 57773
+#define IDS_FOLDER_TRAILING 57774
+#define IDS_FOLDER_NOT_ON_DRIVE 57775
+#define IDS_FOLDER_DOUBLE_BACKSLASH 57776
+#define IDS_FOLDER_DRIVE_NOT_ALLOWED 57777
+#define IDS_FOLDER_NOT_CREATED 57778
+#define IDS_FOLDER_EMPTY 57779
+// The folder picker: the size while it is summed, a network drive that does not answer.
+#define IDS_SIZE_PENDING 57820
+#define IDS_DRIVE_NOT_REACHABLE 57821
+#define IDS_NETWORK_NOT_REACHABLE 57822
 // The settings window's own notices (dialog 230).
 #define IDS_NO_DAY_CHOSEN 57780
 #define IDS_SETTINGS_NOT_SAVED 57781
+#define IDS_CLOSE_BUTTON_NAME 57790
+#define IDS_PIE_USED_NAME 57791
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116
@@ -93,7 +121,8 @@
 #define IDC_HAND_CURSOR 187
 #define IDR_COPY_ANIMATION 194
 
-// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24)
+// ---- Bitmaps (the splash pictures are named: IDB_SPLASH4/8/24 and IDB_SPLISH4/8/24, with
+// IDB_SPLASH24_150/_200 and IDB_SPLISH24_150/_200 for 150 and 200 per cent)
 #define IDB_WELCOME 112
 #define IDB_DISK_LABEL 121
 #define IDB_PROTECTED 123
@@ -103,6 +132,8 @@
 #define IDB_CONGRATULATIONS 191
 #define IDB_FOLDER_IMAGES 199
 #define IDB_LOGO 209
+#define IDB_LOGO_150 250
+#define IDB_LOGO_200 251
 
 // ---- Tray menu 107
 #define IDR_TRAY_MENU 107
@@ -274,6 +305,7 @@
 
 // ---- Dialog 135: turning the program off
 #define IDD_TURN_OFF 135
+#define IDC_TURN_OFF_TEXT 1157
 
 // ---- Dialog 136: insert disk
 #define IDD_INSERT_DISK 136
@@ -303,6 +335,7 @@
 // ---- Dialog 167: invalid path
 #define IDD_INVALID_PATH 167
 #define IDC_INVALID_PATH_HEADLINE 1058
+#define IDC_INVALID_PATH_REASON 1059
 
 // ---- Dialog 192: copy progress
 #define IDD_PROGRESS 192
@@ -373,6 +406,27 @@
 #define IDC_DONE_MANUAL 1150
 #define IDC_DONE_CONTROL_PANEL 1151
 #define IDC_DONE_EXIT 1152
+
+// ---- Dialogs 210, 211: protecting a disk and lifting its protection
+#define IDD_PROTECT_DISK 210
+#define IDC_PROTECT_DRIVE 1013
+#define IDC_PROTECT_WRITE 1027
+#define IDC_PROTECT_WRITE_PASSWORD 1028
+#define IDC_PROTECT_READ_WRITE_PASSWORD 1029
+#define IDC_PROTECT_PASSWORD 1000
+#define IDC_PROTECT_CONFIRM 1001
+#define IDC_PROTECT_PASSWORD_LABEL 1002
+#define IDC_PROTECT_CONFIRM_LABEL 1003
+#define IDC_PROTECT_NOTE 1054
+#define IDC_PROTECT_ERROR 1055
+#define IDC_PROTECT_HEADLINE 1062
+#define IDD_UNPROTECT_DISK 211
+#define IDC_UNPROTECT_PASSWORD 1000
+#define IDC_UNPROTECT_PASSWORD_LABEL 1002
+#define IDC_UNPROTECT_DRIVE 1013
+#define IDC_UNPROTECT_TEXT 1054
+#define IDC_UNPROTECT_ERROR 1055
+#define IDC_UNPROTECT_HEADLINE 1062
 
 // ---- Dialogs 208, 209: folder on another drive, no drive
 #define IDD_FOLDER_ELSEWHERE 208

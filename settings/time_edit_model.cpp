@@ -64,6 +64,26 @@ int Clamp(int value, int minimum, int maximum) {
 
 }  // namespace
 
+std::string ShowableTimeFormat(std::string_view timeFormat, std::string_view amDesignator,
+                               std::string_view pmDesignator) {
+    const TimeEditModel model(timeFormat, amDesignator, pmDesignator);
+    bool hour24 = false;
+    bool hour12 = false;
+    bool minute = false;
+    bool designator = false;
+    for (const TimeSegment& s : model.Segments()) {
+        hour24 = hour24 || s.field == TimeField::Hour24;
+        hour12 = hour12 || s.field == TimeField::Hour12;
+        minute = minute || s.field == TimeField::Minute;
+        // Designators that cannot be told apart are as good as none.
+        designator = designator || (s.field == TimeField::Designator && s.choices.size() == 2 &&
+                                    !s.choices[0].empty() && !s.choices[1].empty() &&
+                                    s.choices[0] != s.choices[1]);
+    }
+    const bool faithful = minute && (hour24 || (hour12 && designator));
+    return faithful ? std::string(timeFormat) : std::string("HH:mm");
+}
+
 TimeEditModel::TimeEditModel(std::string_view timeFormat, std::string_view amDesignator,
                              std::string_view pmDesignator) {
     Parse(timeFormat, amDesignator, pmDesignator);

@@ -73,6 +73,13 @@ struct TimeOfDay {
     friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
 };
 
+// The format the time edit is built from: the locale's own, or "HH:mm" when the locale's cannot
+// show a time faithfully: a 12-hour format without AM/PM designators (or without its "t" field),
+// or a format without an hour or a minute field. 17:30 would otherwise show, and be read back,
+// as 05:30.
+std::string ShowableTimeFormat(std::string_view timeFormat, std::string_view amDesignator,
+                               std::string_view pmDesignator);
+
 class TimeEditModel {
   public:
     TimeEditModel(std::string_view timeFormat, std::string_view amDesignator,

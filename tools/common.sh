@@ -9,7 +9,7 @@ say() { printf '\n== %s\n' "$*"; }
 # Installs the Debian packages the build and the tests need, when any is missing.
 install_dependencies() {
     local wanted=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix
-                  wine64 xvfb xauth x11-utils imagemagick clang libclang-rt-14-dev)
+                  wine64 xvfb xauth x11-utils imagemagick clang libclang-rt-14-dev wixl)
     local missing=()
     local package
     for package in "${wanted[@]}"; do

@@ -30,7 +30,7 @@ options=(--root "$repo_root" --object-directory "$build" --exclude-throw-branche
 say "Coverage"
 printf '%-12s %8s %10s\n' folder lines branches
 for folder in engine settings drivekit; do
-    summary=$(gcovr "${options[@]}" --filter "$repo_root/$folder/" --print-summary --txt /dev/null 2>/dev/null)
+    summary=$(gcovr "${options[@]}" --filter "$repo_root/$folder/" --print-summary --txt "$build/coverage-summary.txt" 2>/dev/null)
     lines=$(sed -n 's/^lines: *\([0-9.]*%\).*/\1/p' <<<"$summary")
     branches=$(sed -n 's/^branches: *\([0-9.]*%\).*/\1/p' <<<"$summary")
     printf '%-12s %8s %10s\n' "$folder/" "$lines" "$branches"

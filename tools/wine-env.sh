@@ -34,7 +34,8 @@ wine_start_display() {
         return 0
     fi
     rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
-    nohup Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # Room for the largest virtual desktop of a prefix (1366 x 768 for the high-DPI pictures).
+    nohup Xvfb "$DISPLAY" -screen 0 1400x900x24 -nolisten tcp >/dev/null 2>&1 &
     local tries
     for tries in $(seq 50); do
         [ -e "/tmp/.X11-unix/X$number" ] && return 0
@@ -48,7 +49,8 @@ wine_environment() {
     export WINEPREFIX
     WINEPREFIX=$(realpath -m "$1")
     export WINEDEBUG=${WINEDEBUG:--all}
-    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    # No Mono or Gecko prompts; no menu entries on the host for the shortcuts that installs create.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}
     export WINEARCH=win64
     mkdir -p "$(dirname "$WINEPREFIX")"
     wine_start_display || return 1

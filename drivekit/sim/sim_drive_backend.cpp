@@ -228,6 +228,10 @@ MediumFacts SimDriveBackend::ReadMedium(char letter) {
     facts.protection = disk ? disk->protection_ : kProtectNone;
     if (info.readOnly && !IsProtectedState(facts.protection)) {
         facts.protection = kProtectWrite;  // write-protected through the file system directly
+        facts.switchProtected = !disk;     // a SimDisk's protection the library can still lift
+    }
+    if (disk && disk->writeProtectSwitch_) {
+        facts.switchProtected = true;
     }
     os::VolumeSpace space;
     if ((!disk || !disk->sizesUnavailable_) && files_.GetVolumeSpace(root, space) == 0) {

@@ -142,7 +142,10 @@ MediumFacts Win32DriveBackend::ReadMedium(char letter) {
     facts.present = true;
     facts.volumeName = info.label;
     facts.identifier = FormatVolumeSerial(info.serialNumber);
-    facts.protection = info.readOnly ? kProtectWrite : kProtectNone;
+    // A plain volume has no protection that software can set: it is writable and cannot be
+    // protected (4), or protected by its switch or as a read-only volume (1), which only the
+    // user can lift.
+    facts.protection = info.readOnly ? kProtectWrite : kProtectUnsupported;
     if (!info.readOnly) {
         os::win32::FileHandle device;
         if (OpenVolumeDevice(letter, 0, device) == ERROR_SUCCESS &&
@@ -150,6 +153,7 @@ MediumFacts Win32DriveBackend::ReadMedium(char letter) {
             facts.protection = kProtectWrite;  // the switch on the card or stick
         }
     }
+    facts.switchProtected = facts.protection == kProtectWrite;
     os::VolumeSpace space;
     if (files_.GetVolumeSpace(root, space) == os::kErrorSuccess) {
         facts.sizesKnown = true;

@@ -191,5 +191,17 @@ TEST(PackedDib, VariantFollowsTheColourDepth) {
     EXPECT_EQ(BitmapVariantName("IDB_SPLASH", 32), "IDB_SPLASH24");
 }
 
+// Only true-colour pictures come in larger sizes; between the sizes the smaller one is taken.
+TEST(PackedDib, ScaledVariantFollowsTheScreensDotsPerInch) {
+    EXPECT_EQ(ScaledVariantName("IDB_SPLASH24", 96), "IDB_SPLASH24");
+    EXPECT_EQ(ScaledVariantName("IDB_SPLASH24", 143), "IDB_SPLASH24");
+    EXPECT_EQ(ScaledVariantName("IDB_SPLASH24", 144), "IDB_SPLASH24_150");
+    EXPECT_EQ(ScaledVariantName("IDB_SPLISH24", 191), "IDB_SPLISH24_150");
+    EXPECT_EQ(ScaledVariantName("IDB_SPLASH24", 192), "IDB_SPLASH24_200");
+    EXPECT_EQ(ScaledVariantName("IDB_SPLASH24", 288), "IDB_SPLASH24_200");
+    EXPECT_EQ(ScaledVariantName("IDB_SPLASH8", 192), "IDB_SPLASH8");
+    EXPECT_EQ(ScaledVariantName("IDB_SPLASH4", 144), "IDB_SPLASH4");
+}
+
 }  // namespace
 }  // namespace app

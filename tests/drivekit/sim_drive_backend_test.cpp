@@ -99,6 +99,7 @@ TEST_F(SimDriveBackendTest, TheWriteProtectSwitchCannotBeMovedBySoftware) {
     drives->InsertDisk('F', drives->CreateDisk(setup));
     Drive drive('F');
     EXPECT_EQ(drive.getDisk().getProtectState(), kProtectWrite);
+    EXPECT_TRUE(drive.getDisk().isSwitchProtected());
     EXPECT_EQ(drive.setProtect(kProtectNone, ""), kErrWriteProtect);
     EXPECT_EQ(drive.getDisk().getProtectState(), kProtectWrite);
     EXPECT_EQ(WriteFile("F:\\a.doc"), os::kErrorWriteProtect);
@@ -111,6 +112,7 @@ TEST_F(SimDriveBackendTest, ProtectionTravelsWithTheDisk) {
     const Disk disk = Drive('G').getDisk();
     EXPECT_EQ(disk.getIdentifier(), "1234-ABCD");
     EXPECT_EQ(disk.getProtectState(), kProtectReadWritePassword);
+    EXPECT_FALSE(disk.isSwitchProtected());
     EXPECT_EQ(WriteFile("G:\\a.doc"), os::kErrorWriteProtect);
     EXPECT_EQ(drives->PasswordOf(*backup1), "ivy");
 }

@@ -80,8 +80,10 @@ TEST_F(Win32DriveBackendTest, TheEmulatedDriveFIsInTheArrayWithItsDisk) {
     const Disk disk = f->getDisk();
     EXPECT_EQ(disk.getIdentifier(), "1234-ABCD");
     EXPECT_EQ(disk.getVolumeName(), "FERROLIN1");
-    EXPECT_EQ(disk.getProtectState(), kProtectNone);
+    // Writable, and no software can protect a plain volume.
+    EXPECT_EQ(disk.getProtectState(), kProtectUnsupported);
     EXPECT_EQ(disk.isProtected(), 0);
+    EXPECT_FALSE(disk.isSwitchProtected());
     EXPECT_FALSE(disk.isSizeUnavailable());
 
     const HostSpace host = SpaceOfHostFolder(winetest::HostMediaFolder() + "/backup-1");
@@ -186,7 +188,7 @@ TEST_F(SwappedMediaTest, ActionsOnAnEmulatedDriveKeepTheirBooks) {
     // A plain volume is writable and has no protection of the maker's to add.
     EXPECT_EQ(drive.setProtect(kProtectNone, ""), kErrNone);
     EXPECT_EQ(drive.setProtect(kProtectWritePassword, "secret"), kErrNotSupported);
-    EXPECT_EQ(drive.getDisk().getProtectState(), kProtectNone);
+    EXPECT_EQ(drive.getDisk().getProtectState(), kProtectUnsupported);
 
     ASSERT_EQ(winetest::EjectMedium(kLetter), 0u);
     EXPECT_EQ(drive.setProtect(kProtectNone, ""), kErrNotReady);

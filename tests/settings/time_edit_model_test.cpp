@@ -248,5 +248,30 @@ TEST(TimeEditGetTime, TodaysDateWithTheShownTimeAndTheClocksSecond) {
     EXPECT_EQ(time.ToSystemTime(), (os::SystemTime{2026, 4, 4, 9, 17, 30, 41, 0}));
 }
 
+// A format that cannot show a time faithfully gives way to "HH:mm": 17:30 must not come back as
+// 05:30.
+TEST(TimeEditFormat, FallsBackTo24HoursWhenTheLocaleCannotShowTheTimeFaithfully) {
+    EXPECT_EQ(ShowableTimeFormat("h:mm:ss tt", "AM", "PM"), "h:mm:ss tt");
+    EXPECT_EQ(ShowableTimeFormat("HH:mm:ss", "", ""), "HH:mm:ss");
+    EXPECT_EQ(ShowableTimeFormat("H.mm", "", ""), "H.mm");
+    // 12 hours without designators, or without the field that shows them.
+    EXPECT_EQ(ShowableTimeFormat("h:mm:ss tt", "", ""), "HH:mm");
+    EXPECT_EQ(ShowableTimeFormat("hh:mm", "AM", "PM"), "HH:mm");
+    // One-letter designators that read the same ("午前" and "午後" both start with 午).
+    EXPECT_EQ(ShowableTimeFormat("t h:mm", "\xE5\x8D\x88\xE5\x89\x8D", "\xE5\x8D\x88\xE5\xBE\x8C"),
+              "HH:mm");
+    EXPECT_EQ(ShowableTimeFormat("tt h:mm", "\xE5\x8D\x88\xE5\x89\x8D", "\xE5\x8D\x88\xE5\xBE\x8C"),
+              "tt h:mm");
+    // No hour or no minute field.
+    EXPECT_EQ(ShowableTimeFormat("mm:ss", "", ""), "HH:mm");
+    EXPECT_EQ(ShowableTimeFormat("HH 'h'", "", ""), "HH:mm");
+    EXPECT_EQ(ShowableTimeFormat("", "", ""), "HH:mm");
+
+    TimeEditModel edit(ShowableTimeFormat("h:mm tt", "", ""), "", "");
+    edit.SetTime(17, 30);
+    EXPECT_EQ(edit.Text(), "17:30");
+    EXPECT_EQ(edit.ShownTime(), (TimeOfDay{17, 30}));
+}
+
 }  // namespace
 }  // namespace settings

@@ -76,8 +76,11 @@ def check_icons(res):
     for name in names:
         images = icon_images(read(res, "icons/" + name))
         sizes = sorted(width for width, _, _ in images)
-        if 16 not in sizes or 32 not in sizes:
-            faults.append("icons/%s: sizes %s lack 16 or 32" % (name, sizes))
+        # The small and the large icon at 100, 125, 150 and 200 per cent: a missing size is
+        # scaled from another by Windows, and blurs.
+        missing = [size for size in (16, 20, 24, 32, 40, 48, 64) if size not in sizes]
+        if missing:
+            faults.append("icons/%s: sizes %s lack %s" % (name, sizes, missing))
         for width, bits, image in images:
             header_bits, = struct.unpack_from("<H", image, 14)
             if header_bits != 32:
@@ -141,10 +144,36 @@ def check_animation(res):
         faults.append("animations/copy.avi: the frames do not move")
 
 
+def check_scaled_splash(res):
+    """The splash at 150 and 200 per cent: that much larger, magenta outside, a picture inside."""
+    for base in ("idb_splash", "idb_splish"):
+        _, width, height, _, _, _ = bmp_info(read(res, "bitmaps/%s24.bmp" % base))
+        for suffix, scale in (("_150", 1.5), ("_200", 2.0)):
+            name = "bitmaps/%s24%s.bmp" % (base, suffix)
+            data = read(res, name)
+            _, w, h, bits, _, _ = bmp_info(data)
+            if (w, h, bits) != (round(width * scale), round(height * scale), 24):
+                faults.append("%s: %dx%d at %d bits is not %s times the picture" % (name, w, h, bits, scale))
+                continue
+            if bmp_pixel(data, 0, 0) != (255, 0, 255) or bmp_pixel(data, w // 2, h // 2) == (255, 0, 255):
+                faults.append("%s: not transparent outside or not a picture inside" % name)
+
+
+def check_logos(res):
+    """The title band's logo at 150 and 200 per cent is the same picture, that much larger."""
+    width, height = bmp_info(read(res, "bitmaps/logo.bmp"))[1:3]
+    for name, scale in (("logo_150.bmp", 1.5), ("logo_200.bmp", 2.0)):
+        size = bmp_info(read(res, "bitmaps/" + name))[1:3]
+        if size != (round(width * scale), round(height * scale)):
+            faults.append("bitmaps/%s: %s is not %s times %s" % (name, size, scale, (width, height)))
+
+
 def main():
     res = sys.argv[1]
     check_splash(res)
     check_icons(res)
+    check_logos(res)
+    check_scaled_splash(res)
     check_animation(res)
     for fault in faults:
         print(fault)

@@ -177,6 +177,25 @@ TEST_F(Hyperlink, TakesItsTextAsTargetAndBecomesAClickableUnderlinedLink) {
     DestroyWindow(host.hwnd());
 }
 
+// The keyboard reaches the link with Tab, and Enter or Space opens it instead of pressing the
+// dialog's default button.
+TEST_F(Hyperlink, TabReachesTheLinkAndEnterOrSpaceOpensIt) {
+    LinkHost host;
+    ASSERT_TRUE(host.CreateModeless(nullptr));
+    ShowWindow(host.hwnd(), SW_SHOW);
+    SetForegroundWindow(host.hwnd());
+    SetFocus(GetNextDlgTabItem(host.hwnd(), nullptr, FALSE));
+    EXPECT_EQ(GetFocus(), host.link.hwnd()) << "the link is not the first tab stop";
+    for (const WPARAM key : {VK_RETURN, VK_SPACE}) {
+        host.link.opened.clear();
+        MSG press = {GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+        IsDialogMessageW(host.hwnd(), &press);
+        EXPECT_EQ(host.link.opened, fw::LoadText(IDS_STORE_ADDRESS)) << "key " << key;
+    }
+    EXPECT_TRUE(IsWindow(host.hwnd())) << "Enter pressed the default button";
+    DestroyWindow(host.hwnd());
+}
+
 TEST_F(Hyperlink, AnOpenedTargetTurnsTheLinkToTheVisitedColour) {
     LinkHost host;
     ASSERT_TRUE(host.CreateModeless(nullptr));

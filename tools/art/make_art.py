@@ -132,7 +132,12 @@ def supersampled(size, draw_function, scale=4):
     return big.resize((size, size), Image.Resampling.LANCZOS)
 
 
-def icon_set(draw_function, sizes=(16, 32, 48)):
+# The small (16) and large (32) icon at 100, 125, 150 and 200 per cent: Windows takes the size
+# the screen's DPI asks for instead of scaling a smaller one, which blurs.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+
+
+def icon_set(draw_function, sizes=ICON_SIZES):
     return [supersampled(size, draw_function) for size in sizes]
 
 
@@ -222,10 +227,9 @@ def make_icons():
     save_icon(icon_set(draw_folders), "sources.ico")
     save_icon(icon_set(lambda d, s: draw_tray(d, s)), "tray.ico")
     for frame in range(5):
-        save_icon(icon_set(lambda d, s, f=frame: draw_tray(d, s, f), sizes=(16, 32)),
-                  "tray%d.ico" % (frame + 1))
+        save_icon(icon_set(lambda d, s, f=frame: draw_tray(d, s, f)), "tray%d.ico" % (frame + 1))
     for kind in ("external", "portable", "optical", "network", "card", "usb", "tape", "generic"):
-        save_icon(icon_set(draw_drive(kind), sizes=(16, 32)), "drive_%s.ico" % kind)
+        save_icon(icon_set(draw_drive(kind)), "drive_%s.ico" % kind)
 
 
 def make_hand_cursor():
@@ -256,19 +260,20 @@ def text_centered(d, box, text, size, colour, bold=True):
     d.text((x, y), text, font=f, fill=colour)
 
 
-def make_logo():
-    """Bitmap 209, drawn on the title band at (4, 4): the disk mark and the product name."""
-    width, height = 214, 30
+def make_logo(scale=1.0, name="logo.bmp"):
+    """Bitmap 209, drawn on the title band at (4, 4): the disk mark and the product name; also at
+    150 and 200 per cent for screens of more dots per inch (logo_150.bmp, logo_200.bmp)."""
+    width, height = round(214 * scale), round(30 * scale)
+    s = 4 * scale
     image = Image.new("RGB", (width * 4, height * 4), BAND)
     d = ImageDraw.Draw(image)
-    s = 4
     d.ellipse([1 * s, 2 * s, 27 * s, 28 * s], fill=WHITE)
     d.ellipse([4 * s, 5 * s, 24 * s, 25 * s], fill=SKY)
     d.ellipse([11 * s, 12 * s, 17 * s, 18 * s], fill=NAVY)
     d.polygon([(14 * s, 2 * s), (27 * s, 2 * s), (27 * s, 15 * s)], fill=GREEN)
-    d.text((34 * s, 3 * s), "Corvant", font=font(9 * s, False), fill=(220, 230, 255))
-    d.text((34 * s, 12 * s), "Ferrolin 2", font=font(14 * s), fill=WHITE)
-    save_bmp(image.resize((width, height), Image.Resampling.LANCZOS), "logo.bmp")
+    d.text((34 * s, 3 * s), "Corvant", font=font(round(9 * s), False), fill=(220, 230, 255))
+    d.text((34 * s, 12 * s), "Ferrolin 2", font=font(round(14 * s)), fill=WHITE)
+    save_bmp(image.resize((width, height), Image.Resampling.LANCZOS), name)
 
 
 def banner_picture(width, height, title_lines):
@@ -378,27 +383,30 @@ def make_page_bitmaps():
     save_bmp(strip.resize((7 * 16, 16), Image.Resampling.NEAREST), "folder_images.bmp")
 
 
-def make_splash():
+def make_splash(scale=1.0, suffix=""):
     """The splash and About picture: a rounded card whose outside is magenta (transparent), with
-    room below the artwork for the link (y 189) and the two lines of text (y 203 and 217)."""
-    width, height = 400, 240
-    s = 4
-    base = Image.new("RGB", (width * s, height * s), MAGENTA)
+    room below the artwork for the link (y 189) and the two lines of text (y 203 and 217). At
+    150 and 200 per cent too, for screens of more dots per inch (24 bits only: such screens
+    have no fewer colours), with every position scaled alike."""
+    width, height = round(400 * scale), round(240 * scale)
+    s = 4 * scale
+    base = Image.new("RGB", (width * 4, height * 4), MAGENTA)
     d = ImageDraw.Draw(base)
-    d.rounded_rectangle([0, 0, width * s - 1, height * s - 1], radius=18 * s, fill=NAVY)
-    d.rounded_rectangle([3 * s, 3 * s, (width - 3) * s, (height - 3) * s], radius=16 * s, fill=WHITE)
-    d.rounded_rectangle([3 * s, 3 * s, (width - 3) * s, 150 * s], radius=16 * s, fill=BAND)
-    d.rectangle([3 * s, 120 * s, (width - 3) * s, 150 * s], fill=BAND)
+    d.rounded_rectangle([0, 0, width * 4 - 1, height * 4 - 1], radius=18 * s, fill=NAVY)
+    d.rounded_rectangle([3 * s, 3 * s, width * 4 - 3 * s, height * 4 - 3 * s], radius=16 * s, fill=WHITE)
+    d.rounded_rectangle([3 * s, 3 * s, width * 4 - 3 * s, 150 * s], radius=16 * s, fill=BAND)
+    d.rectangle([3 * s, 120 * s, width * 4 - 3 * s, 150 * s], fill=BAND)
     # The disk mark and the name.
     d.ellipse([24 * s, 22 * s, 124 * s, 122 * s], fill=SILVER)
     d.ellipse([32 * s, 30 * s, 116 * s, 114 * s], fill=SKY)
     d.ellipse([64 * s, 62 * s, 84 * s, 82 * s], fill=NAVY)
     d.rectangle([67 * s, 8 * s, 81 * s, 44 * s], fill=GREEN)
     d.polygon([(56 * s, 42 * s), (92 * s, 42 * s), (74 * s, 66 * s)], fill=GREEN)
-    d.text((140 * s, 36 * s), "Corvant", font=font(20 * s, False), fill=(220, 230, 255))
-    d.text((140 * s, 60 * s), "Ferrolin 2", font=font(40 * s), fill=WHITE)
-    d.text((142 * s, 112 * s), "Your files, copied as you work.", font=font(12 * s, False), fill=(220, 230, 255))
-    d.line([30 * s, 168 * s, (width - 30) * s, 168 * s], fill=SKY, width=s)
+    d.text((140 * s, 36 * s), "Corvant", font=font(round(20 * s), False), fill=(220, 230, 255))
+    d.text((140 * s, 60 * s), "Ferrolin 2", font=font(round(40 * s)), fill=WHITE)
+    d.text((142 * s, 112 * s), "Your files, copied as you work.", font=font(round(12 * s), False),
+           fill=(220, 230, 255))
+    d.line([30 * s, 168 * s, width * 4 - 30 * s, 168 * s], fill=SKY, width=round(s))
     # Anti-aliased inside, but the outline against magenta stays hard so that no pink fringe
     # shows around the shaped window.
     smooth = base.resize((width, height), Image.Resampling.LANCZOS)
@@ -409,11 +417,13 @@ def make_splash():
             picture.putpixel((x, y), MAGENTA if hard.getpixel((x, y)) == MAGENTA else smooth.getpixel((x, y)))
     # The alternative picture differs by its strip colour.
     alternative = picture.copy()
-    ImageDraw.Draw(alternative).rectangle([3, 150, width - 4, 153], fill=GREEN)
+    ImageDraw.Draw(alternative).rectangle(
+        [round(3 * scale), round(150 * scale), width - 1 - round(3 * scale), round(153 * scale)], fill=GREEN)
     for name, image in (("IDB_SPLASH", picture), ("IDB_SPLISH", alternative)):
-        save_bmp(image, name.lower() + "24.bmp", 24)
-        save_bmp(exact_with_magenta(image, 256), name.lower() + "8.bmp", 8)
-        save_bmp(exact_with_magenta(image, 16), name.lower() + "4.bmp", 4)
+        save_bmp(image, name.lower() + "24" + suffix + ".bmp", 24)
+        if not suffix:
+            save_bmp(exact_with_magenta(image, 256), name.lower() + "8.bmp", 8)
+            save_bmp(exact_with_magenta(image, 16), name.lower() + "4.bmp", 4)
 
 
 def exact_with_magenta(image, colours):
@@ -516,8 +526,12 @@ def main():
     make_icons()
     make_hand_cursor()
     make_logo()
+    make_logo(1.5, "logo_150.bmp")
+    make_logo(2.0, "logo_200.bmp")
     make_page_bitmaps()
     make_splash()
+    make_splash(1.5, "_150")
+    make_splash(2.0, "_200")
     make_animation()
 
 

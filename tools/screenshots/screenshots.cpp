@@ -8,22 +8,31 @@
 #include <string>
 #include <vector>
 
+#include "drivekit/sim/sim_drive_backend.h"
 #include "framework/application.h"
 #include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/property_sheet.h"
 #include "framework/text.h"
+#include "os/sim/sim_machine.h"
 #include "os/win32/win32_clock.h"
+#include "os/win32/win32_file_system.h"
 #include "res/resource.h"
 #include "ui/common/drawing.h"
+#include "ui/common/drive_list.h"
+#include "ui/common/drive_protection.h"
 #include "ui/common/etched_line.h"
+#include "ui/common/folder_picker.h"
 #include "ui/common/hyperlink.h"
 #include "ui/common/pie_chart.h"
 #include "ui/common/splash_text.h"
+#include "ui/common/time_edit.h"
 #include "ui/prompts/disk_prompts.h"
 #include "ui/prompts/message_dialogs.h"
 #include "ui/prompts/notice_prompts.h"
 #include "ui/prompts/progress_dialog.h"
+
+#include <shlobj.h>  // after the program's own Win32 headers
 
 namespace {
 
@@ -74,7 +83,12 @@ bool SaveWindow(HWND window, const std::string& name) {
     fwrite(&header, sizeof header, 1, out);
     fwrite(pixels.data(), 1, pixels.size(), out);
     fclose(out);
-    std::printf("%s %dx%d\n", name.c_str(), width, height);
+    // A window larger than the work area (the screen less the taskbar) cannot be seen whole.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const bool fits = width <= work.right - work.left && height <= work.bottom - work.top;
+    std::printf("%s %dx%d%s\n", name.c_str(), width, height,
+                fits ? "" : "  DOES NOT FIT the work area");
     return true;
 }
 
@@ -190,9 +204,14 @@ void ShootWizardPage(UINT pageId, std::vector<int> headings, const std::string& 
 class SplashPreview : public fw::Window {
   public:
     bool Show() {
-        bitmap_.Reset(
-            static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(), L"IDB_SPLASH24",
-                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        // The picture and the texts for the screen's scale, as the About window takes them.
+        const UINT dpi = GetDpiForSystem();
+        const wchar_t* name = dpi >= 192   ? L"IDB_SPLASH24_200"
+                              : dpi >= 144 ? L"IDB_SPLASH24_150"
+                                           : L"IDB_SPLASH24";
+        text_.SetDpi(dpi);
+        bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(), name,
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         const SIZE size = ui::BitmapSize(bitmap_.Get());
         RegisterClass(L"FerrolinSplashPreview", 0, LoadCursorW(nullptr, IDC_ARROW), nullptr);
         const RECT rect = {300, 200, 300 + size.cx, 200 + size.cy};
@@ -221,11 +240,122 @@ class SplashPreview : public fw::Window {
     ui::SplashText text_;
 };
 
+// Sample drives of the maker for the drive lists: a card reader with its disk, a drive without
+// one, and a USB drive with a labelled stick.
+engine::SharedDrives& SampleDrives() {
+    static os::sim::SimMachine sim;
+    static drvKit::sim::SimDriveKit kit(sim.files());
+    static engine::SharedDrives drives;
+    static bool made = false;
+    if (!made) {
+        made = true;
+        drvKit::sim::SimDriveSpec card;
+        card.subFamily = drvKit::kSubFamilyCardReader;
+        kit->AddDrive('E', card);
+        kit->AddDrive('F');
+        drvKit::sim::SimDriveSpec usb;
+        usb.subFamily = drvKit::kSubFamilyUsbStick;
+        kit->AddDrive('G', usb);
+        drvKit::sim::SimDiskSpec disk;
+        disk.label = "FERROLIN1";
+        disk.serialNumber = 0x1234ABCD;
+        kit->InsertDisk('E', kit->CreateDisk(disk));
+        disk.label = "PHOTOS 2026";
+        disk.serialNumber = 0x22334455;
+        kit->InsertDisk('G', kit->CreateDisk(disk));
+        std::lock_guard lock(drives.mutex);
+        drives.RebuildLocked();
+    }
+    return drives;
+}
+
+// The folder picker over a sample tree in the temporary folder, with two folders chosen and the
+// size summed; the create-folder dialog over it; dialog 167 with its reason.
+void ShootFolderPicker() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::string base = fw::Utf8(temp) + "Ferrolin pictures\\";
+    for (const char* folder : {"Documents\\Letters", "Documents\\Reports\\2026", "Music",
+                               "Pictures\\Holiday", "Videos"}) {
+        SHCreateDirectoryExW(nullptr, fw::Wide(base + folder).c_str(), nullptr);
+    }
+    os::win32::Win32FileSystem files;
+    {
+        ui::CKRVFolderPickerDlg picker(files, nullptr, base + "Documents\\Reports",
+                                       ui::SourceDriveMask(files));
+        picker.selectedFolders = {base + "Documents", base + "Pictures\\Holiday"};
+        Shoot(picker, "129-folder-picker", [&](HWND) { picker.WaitForSize(5000); });
+    }
+    {
+        ui::CKRVFolderPickerDlg picker(files, nullptr, base + "Documents", 1u << 2);
+        if (picker.CreateModeless(nullptr)) {
+            ui::CKRVNewFolderDlg dialog(picker, base + "Documents\\Work");
+            Shoot(dialog, "120-new-folder");
+            DestroyWindow(picker.hwnd());
+        }
+    }
+    {
+        ui::CKRVMessageDlg dialog(IDD_INVALID_PATH, IDC_INVALID_PATH_HEADLINE);
+        Shoot(dialog, "167-invalid-path-reason", [](HWND window) {
+            fw::SetText(GetDlgItem(window, IDC_INVALID_PATH_REASON),
+                        "CON is a name that Windows keeps for a device.  Choose another name.");
+        });
+    }
+}
+
+void ShootProtectionDialogs() {
+    auto nothing = [](drvKit::EProtectState, const std::string&) { return drvKit::kErrNone; };
+    {
+        ui::CKRVProtectDiskDlg dialog("FERROLIN1 (E:)", ui::CKRVProtectDiskDlg::Mode::Offer, true,
+                                      nothing);
+        Shoot(dialog, "210-protect", [](HWND window) {
+            CheckRadioButton(window, IDC_PROTECT_WRITE, IDC_PROTECT_READ_WRITE_PASSWORD,
+                             IDC_PROTECT_WRITE_PASSWORD);
+            EnableWindow(GetDlgItem(window, IDC_PROTECT_PASSWORD), TRUE);
+            EnableWindow(GetDlgItem(window, IDC_PROTECT_CONFIRM), TRUE);
+            EnableWindow(GetDlgItem(window, IDC_PROTECT_PASSWORD_LABEL), TRUE);
+            EnableWindow(GetDlgItem(window, IDC_PROTECT_CONFIRM_LABEL), TRUE);
+            fw::SetText(GetDlgItem(window, IDC_PROTECT_PASSWORD), "secret");
+            fw::SetText(GetDlgItem(window, IDC_PROTECT_CONFIRM), "secrat");
+            fw::SetText(GetDlgItem(window, IDC_PROTECT_ERROR),
+                        "The two passwords are not the same.");
+        });
+    }
+    {
+        ui::CKRVProtectDiskDlg dialog("USB Drive (G:)", ui::CKRVProtectDiskDlg::Mode::CannotProtect,
+                                      true, nothing);
+        Shoot(dialog, "210-protect-unsupported");
+    }
+    {
+        ui::CKRVUnprotectDiskDlg dialog("FERROLIN1 (E:)",
+                                        ui::CKRVUnprotectDiskDlg::Mode::AskPassword, nothing);
+        Shoot(dialog, "211-unprotect-password", [](HWND window) {
+            fw::SetText(GetDlgItem(window, IDC_UNPROTECT_PASSWORD), "secret");
+            fw::SetText(GetDlgItem(window, IDC_UNPROTECT_ERROR), "The password is not correct.");
+        });
+    }
+    {
+        ui::CKRVUnprotectDiskDlg dialog("FERROLIN1 (E:)", ui::CKRVUnprotectDiskDlg::Mode::Confirm,
+                                        nothing);
+        Shoot(dialog, "211-unprotect");
+    }
+    {
+        ui::CKRVUnprotectDiskDlg dialog("Removable Disk (F:)",
+                                        ui::CKRVUnprotectDiskDlg::Mode::Switch, nothing);
+        Shoot(dialog, "211-unprotect-switch");
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     outputFolder = argc > 1 ? argv[1] : L".";
     fw::Application::Initialise();
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    std::printf("screen: %u dots per inch, %dx%d, work area %dx%d\n", GetDpiForSystem(),
+                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top));
 
     const os::SystemTime first{2026, 3, 0, 14, 0, 0, 0, 0};
     const os::SystemTime last{2026, 12, 0, 7, 0, 0, 0, 0};
@@ -304,34 +434,8 @@ int wmain(int argc, wchar_t** argv) {
             fw::SetText(GetDlgItem(window, IDC_PROGRESS_TIME), "2 Minute(s) Remaining");
         });
     }
-    {
-        PreviewDlg dialog(IDD_NEW_FOLDER, {});
-        Shoot(dialog, "120-new-folder", [](HWND window) {
-            fw::SetText(GetDlgItem(window, IDC_NEW_FOLDER_PATH), "C:\\Users\\Ana\\Documents\\Work");
-        });
-    }
-    {
-        PreviewDlg dialog(IDD_FOLDER_PICKER, {});
-        fw::ImageList images;
-        Shoot(dialog, "129-folder-picker", [&](HWND window) {
-            images.LoadBitmap(IDB_FOLDER_IMAGES, 16, RGB(255, 0, 255));
-            const fw::TreeView tree(window, IDC_PICKER_TREE);
-            tree.SetImageList(images.get());
-            const HTREEITEM c = tree.InsertItem(TVI_ROOT, "Local Disk (C:)", 0, 0, 0, true);
-            for (const char* folder : {"Program Files", "Users", "Windows"}) {
-                tree.InsertItem(c, folder, 4, 6, 0, true);
-            }
-            tree.InsertItem(TVI_ROOT, "Data (D:)", 0, 0, 0, true);
-            tree.InsertItem(TVI_ROOT, "Shared on server (S:)", 5, 5, 0, true);
-            TreeView_Expand(tree.hwnd(), c, TVE_EXPAND);
-            const fw::ListView list(window, IDC_PICKER_LIST);
-            list.SetImageList(images.get());
-            list.InsertColumn(0, "Source Folders", 260);
-            list.InsertItem(0, "C:\\Users\\Ana\\Documents", 4);
-            list.InsertItem(1, "D:\\Photos", 4);
-            fw::SetText(GetDlgItem(window, IDC_PICKER_COPY_SIZE), "Copy Size: 2480 MB");
-        });
-    }
+    ShootFolderPicker();
+    ShootProtectionDialogs();
     {
         PreviewDlg dialog(IDD_FILE_EXCLUSION, {});
         Shoot(dialog, "200-file-exclusion", [](HWND window) {
@@ -361,6 +465,8 @@ int wmain(int argc, wchar_t** argv) {
         });
     }
     {
+        ui::CKRVDriveListBox generalDrives(SampleDrives());
+        ui::CKRVTimeEdit timeEdit;
         fw::PropertyPage generalPage(IDD_GENERAL_PAGE);
         fw::PropertyPage advancedPage(IDD_ADVANCED_PAGE);
         fw::PropertyPage schedulingPage(IDD_SCHEDULING_PAGE);
@@ -383,6 +489,10 @@ int wmain(int argc, wchar_t** argv) {
                 AddItems(GetDlgItem(page0, IDC_GENERAL_SOURCES),
                          {"C:\\Users\\Ana\\Documents", "D:\\Photos"});
                 fw::SetText(GetDlgItem(page0, IDC_GENERAL_FREE_SPACE), "Free Space: 1843 MB");
+                if (generalDrives.hwnd() == nullptr) {
+                    generalDrives.Attach(page0, IDC_GENERAL_DRIVES);
+                }
+                generalDrives.SelectDriveByLetter('E');
                 ShowWindow(GetDlgItem(page0, IDC_GENERAL_UNPROTECT), SW_HIDE);
                 const HWND page1 = advancedPage.hwnd();
                 CheckDlgButton(page1, IDC_ADVANCED_TRAY_ICON, BST_CHECKED);
@@ -403,7 +513,10 @@ int wmain(int argc, wchar_t** argv) {
                 for (int day = 1; day <= 5; ++day) {
                     CheckDlgButton(page2, IDC_SCHEDULE_SUNDAY + day, BST_CHECKED);
                 }
-                fw::SetText(GetDlgItem(page2, IDC_SCHEDULE_TIME), "17:30");
+                if (timeEdit.hwnd() == nullptr) {
+                    timeEdit.Attach(page2, IDC_SCHEDULE_TIME, IDC_SCHEDULE_TIME_SPIN);
+                }
+                timeEdit.SetTime(17, 30);
                 sheet.SetActivePage(shown);
             });
         }
@@ -411,8 +524,10 @@ int wmain(int argc, wchar_t** argv) {
     ShootWizardPage(IDD_WIZARD_INTRO, {IDC_INTRO_HEADING}, "134-wizard-109-intro");
     ui::CKRVPieChart pie;
     ShootWizardPage(IDD_WIZARD_DISK_LABEL, {IDC_DISK_LABEL_HEADING}, "134-wizard-110-disk-label");
+    ui::CKRVDriveListBox wizardDrives(SampleDrives());
     ShootWizardPage(IDD_WIZARD_DRIVE, {IDC_DRIVE_HEADING}, "134-wizard-111-drive", [&](HWND page) {
-        AddItems(GetDlgItem(page, IDC_DRIVE_LIST), {"Corvant Removable Drive (F:)"});
+        wizardDrives.Attach(page, IDC_DRIVE_LIST);
+        wizardDrives.SelectDriveByLetter('E');
         pie.SubclassItem(page, IDC_DRIVE_PIE);
         pie.SetColours(RGB(255, 0, 255), RGB(0, 0, 255));
         pie.SetPercent(62);

@@ -29,8 +29,9 @@ void CreateHeadingFontFrom(HWND dialog) {
     if (GetObjectW(font, sizeof description, &description) == 0) {
         return;  // SetHeadingFont then gives the system font
     }
-    // The dialog's own face, 16 pixels high and bold, so headings match the text under them.
-    description.lfHeight = 16;
+    // The dialog's own face, 16 pixels high (at 96 dots per inch) and bold, so headings match
+    // the text under them.
+    description.lfHeight = ScaleToDpi(16, DpiOf(dialog));
     description.lfWidth = 0;
     description.lfWeight = FW_BOLD;
     headingFont = CreateFontIndirectW(&description);
@@ -68,25 +69,17 @@ bool CKRVBaseDlg::OnInitDialog() {
     SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) | WS_SYSMENU);
     TrimSystemMenu(GetSystemMenu(window, FALSE));
 
-    RECT client = {};
-    GetClientRect(window, &client);
-    const int edgeX = GetSystemMetrics(SM_CXEDGE) - 1;
-    const int edgeY = GetSystemMetrics(SM_CYEDGE) - 1;
-    titleBand_ = {edgeX, edgeY, client.right - edgeX, kTitleBandHeight - edgeY};
-
-    LOGFONTW title = {};
-    title.lfHeight = 20;
-    title.lfWeight = FW_BOLD;
-    title.lfCharSet = DEFAULT_CHARSET;
-    titleFont_.Reset(CreateFontIndirectW(&title));
-
+    LayOutTitleBand();
+    // The icon's image of the size the screen asks for (the icon holds one per scale).
     const HINSTANCE instance = fw::Application::ResourceInstance();
-    const auto large =
+    const UINT dpi = DpiOf(window);
+    const auto large = static_cast<HICON>(LoadImageW(
+        instance, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
+        GetSystemMetricsForDpi(SM_CXICON, dpi), GetSystemMetricsForDpi(SM_CYICON, dpi), LR_SHARED));
+    const auto small =
         static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
-                                      0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    const auto small = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+                                      GetSystemMetricsForDpi(SM_CXSMICON, dpi),
+                                      GetSystemMetricsForDpi(SM_CYSMICON, dpi), LR_SHARED));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     fw::SetText(window, fw::LoadText(IDS_TITLE));
@@ -95,6 +88,23 @@ bool CKRVBaseDlg::OnInitDialog() {
     BringWindowToTop(window);
     closeButton_.CreateInTitleBand(window);
     return true;
+}
+
+// The band is 40 pixels high and the title font 20 at 96 dots per inch; both grow with the
+// screen's scale.
+void CKRVBaseDlg::LayOutTitleBand() {
+    RECT client = {};
+    GetClientRect(hwnd(), &client);
+    const UINT dpi = DpiOf(hwnd());
+    const int edgeX = GetSystemMetrics(SM_CXEDGE) - 1;
+    const int edgeY = GetSystemMetrics(SM_CYEDGE) - 1;
+    titleBand_ = {edgeX, edgeY, client.right - edgeX, ScaleToDpi(kTitleBandHeight, dpi) - edgeY};
+
+    LOGFONTW title = {};
+    title.lfHeight = ScaleToDpi(20, dpi);
+    title.lfWeight = FW_BOLD;
+    title.lfCharSet = DEFAULT_CHARSET;
+    titleFont_.Reset(CreateFontIndirectW(&title));
 }
 
 bool CKRVBaseDlg::OnCommand(int id, int code, HWND control) {
@@ -120,6 +130,20 @@ bool CKRVBaseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             }
             return true;
         }
+        case WM_DPICHANGED: {
+            // The dialog manager scales the template's controls; the band is ours.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOutTitleBand();
+            if (closeButton_.hwnd() != nullptr) {
+                closeButton_.PlaceInTitleBand(hwnd());
+            }
+            InvalidateRect(hwnd(), nullptr, TRUE);
+            result = 0;
+            return true;
+        }
         case WM_PAINT: {
             fw::PaintDc paint(hwnd());
             PaintTitleBand(paint.get());
@@ -137,15 +161,18 @@ void CKRVBaseDlg::PaintTitleBand(HDC dc) const {
     RECT client = {};
     GetClientRect(hwnd(), &client);
     const int edgeX = GetSystemMetrics(SM_CXEDGE) - 1;
-    const int edgeY = GetSystemMetrics(SM_CYEDGE) - 1;
-    const RECT line = {titleBand_.left, kTitleBandHeight - edgeY,
-                       titleBand_.left + client.right - 2 * edgeX, kTitleBandHeight - edgeY + 1};
+    const RECT line = {titleBand_.left, titleBand_.bottom,
+                       titleBand_.left + client.right - 2 * edgeX, titleBand_.bottom + 1};
     FillRect(dc, &line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    // A missing logo leaves the band plain.
+    // The logo drawn for the screen's scale (a scaled-up small one would blur); a missing logo
+    // leaves the band plain.
+    const UINT dpi = DpiOf(hwnd());
+    const UINT logoId = PictureForDpi(dpi, IDB_LOGO, IDB_LOGO_150, IDB_LOGO_200);
     fw::Bitmap logo(static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(),
-                                                    MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0,
+                                                    MAKEINTRESOURCEW(logoId), IMAGE_BITMAP, 0, 0,
                                                     LR_CREATEDIBSECTION)));
-    DrawBitmap(logo.Get(), dc, client.left + 4, client.top + 4);
+    const int margin = ScaleToDpi(4, dpi);
+    DrawBitmap(logo.Get(), dc, client.left + margin, client.top + margin);
 }
 
 }  // namespace ui

@@ -11,7 +11,8 @@ namespace ui {
 
 // The title band's colour.
 inline constexpr COLORREF kTitleBandColour = RGB(70, 104, 228);
-// Height of the band and its line, in pixels from the top of the client area.
+// Height of the band and its line, in pixels from the top of the client area at 96 dots per
+// inch; it grows with the screen's scale, as the dialog's text does.
 inline constexpr int kTitleBandHeight = 40;
 
 class CKRVBaseDlg : public fw::Dialog {
@@ -42,6 +43,8 @@ class CKRVBaseDlg : public fw::Dialog {
     void SetHeadingFontOn(int id) const;
 
   private:
+    // The band, the title font and the close button for the dialog's size and dots per inch.
+    void LayOutTitleBand();
     void PaintTitleBand(HDC dc) const;
 
     HWND parent_;

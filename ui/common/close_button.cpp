@@ -1,16 +1,35 @@
 #include "ui/common/close_button.h"
 
 #include "framework/gdi.h"
+#include "framework/text.h"
 #include "res/resource.h"
+#include "ui/common/drawing.h"
 
 namespace ui {
 
-bool CKRVCloseButton::CreateInTitleBand(HWND parent) {
+namespace {
+
+RECT PlaceFor(HWND parent) {
     RECT client = {};
     GetClientRect(parent, &client);
-    const RECT rect = {client.right - 19, client.top + 3, client.right - 3, client.top + 19};
-    return CreateControl(L"BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, rect, parent,
-                         IDC_CLOSE_BUTTON);
+    const UINT dpi = DpiOf(parent);
+    return {client.right - ScaleToDpi(19, dpi), client.top + ScaleToDpi(3, dpi),
+            client.right - ScaleToDpi(3, dpi), client.top + ScaleToDpi(19, dpi)};
+}
+
+}  // namespace
+
+void CKRVCloseButton::PlaceInTitleBand(HWND parent) const {
+    const RECT rect = PlaceFor(parent);
+    SetWindowPos(hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CKRVCloseButton::CreateInTitleBand(HWND parent) {
+    const RECT rect = PlaceFor(parent);
+    // The cross is drawn; the text is what screen readers say for the button.
+    return CreateControl(L"BUTTON", fw::LoadText(IDS_CLOSE_BUTTON_NAME),
+                         WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, rect, parent, IDC_CLOSE_BUTTON);
 }
 
 void CKRVCloseButton::Draw(const DRAWITEMSTRUCT& item) {
@@ -23,15 +42,18 @@ void CKRVCloseButton::Draw(const DRAWITEMSTRUCT& item) {
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     fw::Pen pen(CreatePen(PS_SOLID, 1, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT)));
     fw::Selection selected(item.hDC, pen.Get());
-    // Two 2-pixel strokes: each diagonal is drawn twice, one pixel apart.
-    MoveToEx(item.hDC, r.left + 4, r.top + 4, nullptr);
-    LineTo(item.hDC, r.right - 5, r.bottom - 5);
-    MoveToEx(item.hDC, r.right - 6, r.top + 4, nullptr);
-    LineTo(item.hDC, r.left + 3, r.bottom - 5);
-    MoveToEx(item.hDC, r.left + 5, r.top + 4, nullptr);
-    LineTo(item.hDC, r.right - 4, r.bottom - 5);
-    MoveToEx(item.hDC, r.right - 5, r.top + 4, nullptr);
-    LineTo(item.hDC, r.left + 4, r.bottom - 5);
+    // Two strokes 2 pixels wide at 96 dots per inch, 4 pixels in from the frame: each diagonal
+    // is drawn once per pixel of width, one pixel further right each time. At other densities
+    // the width and the inset grow with the scale.
+    const UINT dpi = DpiOf(item.hwndItem);
+    const int inset = ScaleToDpi(4, dpi);
+    const int width = ScaleToDpi(2, dpi);
+    for (int i = 0; i < width; ++i) {
+        MoveToEx(item.hDC, r.left + inset + i, r.top + inset, nullptr);
+        LineTo(item.hDC, r.right - inset - 1 + i, r.bottom - inset - 1);
+        MoveToEx(item.hDC, r.right - inset - 2 + i, r.top + inset, nullptr);
+        LineTo(item.hDC, r.left + inset - 1 + i, r.bottom - inset - 1);
+    }
 }
 
 LRESULT CKRVCloseButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

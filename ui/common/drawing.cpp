@@ -68,4 +68,16 @@ void DrawTransparentBitmap(HBITMAP bitmap, HDC target, int x, int y, COLORREF tr
     BitBlt(target, x, y, size.cx, size.cy, composite.Get(), 0, 0, SRCCOPY);
 }
 
+UINT DpiOf(HWND window) {
+    const UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;
+    return dpi != 0 ? dpi : 96;
+}
+
+UINT PictureForDpi(UINT dpi, UINT at100, UINT at150, UINT at200) {
+    if (dpi >= 192) {
+        return at200;
+    }
+    return dpi >= 144 ? at150 : at100;
+}
+
 }  // namespace ui

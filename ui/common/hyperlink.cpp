@@ -112,7 +112,9 @@ bool CKRVHyperLink::Attach(HWND dialog, int id) {
     if (!Subclass(control)) {
         return false;
     }
-    SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);
+    // A tab stop too, so that the keyboard reaches the link: Enter or Space opens it.
+    SetWindowLongPtrW(control, GWL_STYLE,
+                      GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY | WS_TABSTOP);
     const std::string text = fw::GetText(control);
     if (target_.empty()) {
         target_ = text;
@@ -271,6 +273,38 @@ LRESULT CKRVHyperLink::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 Redraw();
             }
             return DefaultProc(message, wParam, lParam);
+        case WM_GETDLGCODE: {
+            // Enter and Space belong to the focused link, not to the dialog's default button.
+            const auto* pending = reinterpret_cast<const MSG*>(lParam);
+            LRESULT code = DefaultProc(message, wParam, lParam);
+            if (pending != nullptr && pending->message == WM_KEYDOWN &&
+                (pending->wParam == VK_RETURN || pending->wParam == VK_SPACE)) {
+                code |= DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN || wParam == VK_SPACE) {
+                Clicked();
+                return 0;
+            }
+            return DefaultProc(message, wParam, lParam);
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            const LRESULT result = DefaultProc(message, wParam, lParam);
+            Redraw();
+            return result;
+        }
+        case WM_PAINT: {
+            const LRESULT result = DefaultProc(message, wParam, lParam);
+            if (GetFocus() == hwnd()) {
+                fw::WindowDc dc(hwnd());
+                RECT client = {};
+                GetClientRect(hwnd(), &client);
+                DrawFocusRect(dc.get(), &client);
+            }
+            return result;
+        }
         case WM_SETCURSOR: {
             const HCURSOR hand = cursor_ ? cursor_.Get() : sharedCursor_;
             if (hand != nullptr) {

@@ -1,6 +1,11 @@
 #include "ui/common/pie_chart.h"
 
+#include <string>
+
 #include "framework/gdi.h"
+#include "framework/text.h"
+#include "framework/text_format.h"
+#include "res/resource.h"
 #include "ui/common/pie_geometry.h"
 
 namespace ui {
@@ -10,6 +15,8 @@ void CKRVPieChart::SetPercent(int p) {
     if (hwnd() == nullptr) {
         return;
     }
+    // Not drawn: the text is what screen readers say for the chart.
+    fw::SetText(hwnd(), fw::FormatText(fw::LoadText(IDS_PIE_USED_NAME), {std::to_string(p)}));
     InvalidateRect(hwnd(), nullptr, TRUE);
     const HWND parent = GetParent(hwnd());
     if (parent != nullptr) {

@@ -2,14 +2,15 @@
 
 #include "framework/text.h"
 #include "res/resource.h"
+#include "ui/common/drawing.h"
 
 namespace ui {
 
 namespace {
 
-HFONT MakeFont(const wchar_t* face, bool underline) {
+HFONT MakeFont(const wchar_t* face, bool underline, unsigned dpi) {
     LOGFONTW description = {};
-    description.lfHeight = 12;
+    description.lfHeight = ScaleToDpi(12, dpi);
     description.lfWeight = FW_BOLD;
     description.lfUnderline = underline ? TRUE : FALSE;
     description.lfPitchAndFamily = FF_SWISS;
@@ -53,9 +54,9 @@ int TextWidth(HDC dc, HFONT font, const std::string& text) {
 
 }  // namespace
 
-HFONT CreateSplashFont(bool underline) {
+HFONT CreateSplashFont(bool underline, unsigned dpi) {
     for (const wchar_t* face : {L"Ms Sans Serif", L"Arial", L"System"}) {
-        const HFONT font = MakeFont(face, underline);
+        const HFONT font = MakeFont(face, underline, dpi);
         if (font == nullptr) {
             continue;
         }
@@ -64,7 +65,7 @@ HFONT CreateSplashFont(bool underline) {
         }
         DeleteObject(font);
     }
-    return MakeFont(nullptr, underline);
+    return MakeFont(nullptr, underline, dpi);
 }
 
 SplashText::SplashText()
@@ -74,6 +75,14 @@ SplashText::SplashText()
       product_(fw::LoadText(IDS_TITLE)),
       notice_(fw::LoadText(IDS_MAKER_NOTICE)),
       loading_(fw::LoadText(IDS_LOADING_SETTINGS)) {}
+
+void SplashText::SetDpi(unsigned dpi) {
+    if (dpi == dpi_) {
+        return;
+    }
+    dpi_ = dpi;
+    linkFont_.Reset(CreateSplashFont(true, dpi));
+}
 
 RECT SplashText::LinkRect(HDC dc, int clientWidth) const {
     if (!linkFont_) {
@@ -85,13 +94,14 @@ RECT SplashText::LinkRect(HDC dc, int clientWidth) const {
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     SelectObject(dc, previous);
     const int left = (clientWidth - size.cx) / 2;
-    return {left, kSplashLinkTop, left + size.cx, kSplashLinkTop + size.cy};
+    const int top = ScaleToDpi(kSplashLinkTop, dpi_);
+    return {left, top, left + size.cx, top + size.cy};
 }
 
 void SplashText::Paint(HDC dc, int clientWidth, bool loadingMode, bool hovering,
                        bool hasOwner) const {
     // The text font is made for each paint, as the screen's fonts may change meanwhile.
-    fw::Font textFont(CreateSplashFont(false));
+    fw::Font textFont(CreateSplashFont(false, dpi_));
     if (!textFont || !linkFont_) {
         return;  // no texts, but the picture stays
     }
@@ -101,13 +111,14 @@ void SplashText::Paint(HDC dc, int clientWidth, bool loadingMode, bool hovering,
             hasOwner ? (hovering ? RGB(0, 0, 255) : RGB(255, 0, 0)) : RGB(0, 0, 0);
         DrawLine(dc, linkFont_.Get(), linkText_, link.left, link.top, colour);
         DrawLine(dc, textFont.Get(), product_,
-                 (clientWidth - TextWidth(dc, textFont.Get(), product_)) / 2, kSplashProductTop,
-                 RGB(0, 0, 0));
+                 (clientWidth - TextWidth(dc, textFont.Get(), product_)) / 2,
+                 ScaleToDpi(kSplashProductTop, dpi_), RGB(0, 0, 0));
         DrawLine(dc, textFont.Get(), notice_,
-                 (clientWidth - TextWidth(dc, textFont.Get(), notice_)) / 2, kSplashNoticeTop,
-                 RGB(0, 0, 0));
+                 (clientWidth - TextWidth(dc, textFont.Get(), notice_)) / 2,
+                 ScaleToDpi(kSplashNoticeTop, dpi_), RGB(0, 0, 0));
     } else {
-        DrawLine(dc, textFont.Get(), loading_, kSplashLoadingLeft, kSplashProductTop, RGB(0, 0, 0));
+        DrawLine(dc, textFont.Get(), loading_, ScaleToDpi(kSplashLoadingLeft, dpi_),
+                 ScaleToDpi(kSplashProductTop, dpi_), RGB(0, 0, 0));
     }
 }
 

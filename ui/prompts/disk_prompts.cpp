@@ -5,6 +5,7 @@
 #include "framework/text.h"
 #include "framework/text_format.h"
 #include "res/resource.h"
+#include "ui/common/drawing.h"
 
 namespace ui {
 
@@ -109,9 +110,11 @@ bool CKRVInsertDiskDlg::OnInitDialog() {
     CKRVBaseDlg::OnInitDialog();
     SetHeadingFontOn(IDC_INSERT_DISK_HEADLINE);
     if (driveIcon_ != 0) {
+        // 32 x 32 at 96 dots per inch; the icon holds an image for each scale.
+        const int size = ScaleToDpi(32, DpiOf(hwnd()));
         const auto icon = static_cast<HICON>(LoadImageW(fw::Application::ResourceInstance(),
                                                         MAKEINTRESOURCEW(driveIcon_), IMAGE_ICON,
-                                                        32, 32, LR_SHARED));
+                                                        size, size, LR_SHARED));
         fw::Static(hwnd(), IDC_INSERT_DISK_DRIVE_ICON).SetIcon(icon);
     }
     fw::SetText(Item(IDC_INSERT_DISK_LABEL), label_);

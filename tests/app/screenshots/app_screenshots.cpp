@@ -22,7 +22,8 @@ using namespace endtoend;
 
 std::wstring outputFolder = L".";
 
-bool SaveRect(const RECT& rect, const char* name) {
+// window: a window of the program, which must fit the work area (the whole screen need not).
+bool SaveRect(const RECT& rect, const char* name, bool window) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) {
@@ -66,19 +67,24 @@ bool SaveRect(const RECT& rect, const char* name) {
     fwrite(&header, sizeof header, 1, out);
     fwrite(pixels.data(), 1, pixels.size(), out);
     fclose(out);
-    std::printf("%s %dx%d\n", name, width, height);
+    // A window larger than the work area (the screen less the taskbar) cannot be seen whole.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const bool fits =
+        !window || (width <= work.right - work.left && height <= work.bottom - work.top);
+    std::printf("%s %dx%d%s\n", name, width, height, fits ? "" : "  DOES NOT FIT the work area");
     return true;
 }
 
 bool SaveWindow(HWND window, const char* name) {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    return SaveRect(rect, name);
+    return SaveRect(rect, name, true);
 }
 
 bool SaveScreen(const char* name) {
     const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return SaveRect(screen, name);
+    return SaveRect(screen, name, false);
 }
 
 HWND WaitForWindow(const RunningProgram& program, const wchar_t* className,
@@ -111,7 +117,7 @@ void SaveOver(HWND settings, HWND dialog, const char* name) {
     GetWindowRect(dialog, &over);
     RECT both = {};
     UnionRect(&both, &under, &over);
-    SaveRect(both, name);
+    SaveRect(both, name, true);
 }
 
 void Click(HWND dialog, int id) {
