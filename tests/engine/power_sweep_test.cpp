@@ -52,6 +52,7 @@ class Rig : public EngineFixture {
         EXPECT_EQ(engine->RunPass(false), 0u);
         engine.reset();
         sim.clock().Sleep(60'000);
+        sim.files().WriteBackCache("F:");  // a minute later the system has written it all
         Write("letter.doc", "Dear all, second draft");  // replaced, with a revision
         Write("Photos\\cat.jpg", std::string(6000, 'C'));
         Write("Photos\\dog.jpg", "new dog");
