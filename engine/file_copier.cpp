@@ -134,6 +134,7 @@ void FileCopier::SetDiskStartTime(os::FileTime time) {
 }
 
 void FileCopier::ForgetDisk() {
+    uncommittedFolder_.clear();
     SetDiskStartTime(0);
     freeKnown_ = false;
     capacity_ = DiskCapacity(destinationRoot_);
@@ -165,6 +166,7 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     cleanedFolders_.clear();
     ShowCurrentNames({}, {});
     passRunning_ = true;
+    RemoveStaleTemporaries(destinationRoot_, {});  // a commit of a pass cut short
 
     uint32_t result = RetryPass(retries);
     candidateTotal_ = candidates.Total();
@@ -179,6 +181,9 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
                 // with all its candidates left the ones it could not copy on the retry list or
                 // reported them.)
                 reached = std::min(reached, *oldestNotCopied_ == 0 ? 0 : *oldestNotCopied_ - 1);
+            }
+            if (CommitDisk() != os::kErrorSuccess) {
+                reached = 0;  // the copies may not be on the disk: they stay due
             }
             if (watermark < reached) {
                 watermark = reached;
@@ -214,6 +219,9 @@ FileCopier::Attempt FileCopier::CopyWithDiskSwaps(const std::string& path, bool 
             abandoned_ = true;
             return {os::kErrorOperationAborted, false};
         }
+        // The full disk may be taken out next: what was copied to it is made to last first. A
+        // full disk may refuse even that; its last moves are then as the system leaves them.
+        static_cast<void>(CommitDisk());
         const uint32_t answer =
             owner_.DiskFullHandler(diskStartTime_, newestCopied_, FileSizeOf(files_, path),
                                    destinationRoot_, bytesCopied_);
@@ -292,6 +300,28 @@ uint32_t FileCopier::OrderByTime() {
         return false;
     });
     return os::kErrorSuccess;
+}
+
+// Each copy is flushed before it is moved into place, and on a journalled volume a flush also
+// keeps every change of names made before it; only the moves after the last copy's flush may
+// still be in the cache when a pass ends. A flush of a file of its own in a folder written last
+// keeps them, before the last-sync time moves past those copies. (The folder only says that
+// there is something to keep.)
+uint32_t FileCopier::CommitDisk() {
+    if (uncommittedFolder_.empty()) {
+        return os::kErrorSuccess;
+    }
+    ReplacementFile marker(files_, temporaryCounter_);  // deleted again when it goes
+    // In the disk's root, where each pass first removes what a cut left of an earlier one.
+    RemoveStaleTemporaries(destinationRoot_, {});
+    uint32_t error = marker.Create(destinationRoot_, 0);
+    if (error == os::kErrorSuccess) {
+        error = marker.file().Flush();
+    }
+    if (error == os::kErrorSuccess) {
+        uncommittedFolder_.clear();
+    }
+    return error;
 }
 
 uint32_t FileCopier::MainPass() {
@@ -652,6 +682,11 @@ uint32_t FileCopier::WriteNewCopy(os::File& in, const std::string& folder, const
     if (result == os::kErrorSuccess) {
         result = replacement.file().SetTimes(facts.times);
     }
+    if (result == os::kErrorSuccess) {
+        // On the medium before it takes the real name: the move may reach the disk before data
+        // still in the system's cache, and a power cut would leave a torn file under that name.
+        result = replacement.file().Flush();
+    }
     const uint32_t closed = replacement.Close();
     return result != os::kErrorSuccess ? result : closed;
 }
@@ -721,6 +756,7 @@ uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& 
         return error;
     }
     SpendFreeSpace(facts.size);
+    uncommittedFolder_ = folder;
     copied_ = true;
     copiedTimes_ = facts.times;
     copiedSize_ = facts.size;

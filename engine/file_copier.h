@@ -66,6 +66,9 @@ class FileCopier {
     uint32_t RetryPass(FileList& retries);
     uint32_t OrderByTime();
     uint32_t MainPass();
+    // Makes the moves of new copies into place so far last through a power cut or a pulled
+    // disk; 0 when they do (or there were none).
+    uint32_t CommitDisk();
 
     // One source file to its backup path, with its revision; 0 when copied, when its backup
     // already has its time (revisions kept) and when the source is gone.
@@ -177,6 +180,10 @@ class FileCopier {
     os::FileTime passNewest_ = 0;
     std::optional<os::FileTime> oldestNotCopied_;
     bool passCutShort_ = false;
+
+    // A folder of the disk where a copy was moved into place since the disk was last committed
+    // (see CommitDisk); empty when there is none.
+    std::string uncommittedFolder_;
 
     // What the last CopyOneFile put on the disk: the version of the source it read, by its
     // times and size.

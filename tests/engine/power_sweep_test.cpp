@@ -132,7 +132,23 @@ void CheckAfterCut(Rig& rig, const std::string& where) {
 
 void CheckBackupComplete(Rig& rig, const std::string& where) {
     SCOPED_TRACE(where);
-    EXPECT_EQ(rig.DiskFiles(kMirror), rig.DiskFiles(kDocs));
+    const auto mirror = rig.DiskFiles(kMirror);
+    const auto sources = rig.DiskFiles(kDocs);
+    for (const auto& [path, contents] : sources) {
+        auto copy = mirror.find(path);
+        if (copy == mirror.end()) {
+            ADD_FAILURE() << "missing from the backup: " << path;
+        } else if (copy->second != contents) {
+            ADD_FAILURE() << "not the source's version: " << path << " (" << copy->second.size()
+                          << " bytes, the source " << contents.size() << ")";
+        }
+    }
+    for (const auto& [path, contents] : mirror) {
+        EXPECT_EQ(sources.count(path), 1u) << "not in the source: " << path;
+    }
+    for (const os::sim::SimEntry& entry : rig.sim.files().ListTree("F:\\")) {
+        EXPECT_FALSE(IsTemporaryName(entry.relativePath)) << "left on the disk: " << entry.relativePath;
+    }
     for (const auto& [path, contents] : rig.DiskFiles(kRevisionsOfDocs)) {
         EXPECT_FALSE(IsTemporaryName(path.substr(path.rfind('\\') + 1))) << path;
         const std::string relative = path;  // "letter.(1).doc" -> one of letter.doc's versions
