@@ -64,6 +64,11 @@ bool IsDiskFull(uint32_t code) {
 }
 
 // Errors that the next pass should try again: the retry list keeps the file.
+// The copier told the owner itself (once), and the file is skipped.
+bool ReportedAlready(uint32_t code) {
+    return code == kErrorFileTooLarge || code == kErrorReparsePointEncountered;
+}
+
 bool StaysOnRetryList(uint32_t code) {
     return code != os::kErrorDirectoryNotSupported;
 }
@@ -262,10 +267,10 @@ uint32_t FileCopier::RetryPass(FileList& retries) {
             keepCurrent = true;
             break;
         }
-        if (result != kErrorFileTooLarge && !IsBusy(result)) {
+        if (!ReportedAlready(result) && !IsBusy(result)) {
             owner_.FileError(path, result);
         }
-        if (result != kErrorFileTooLarge && StaysOnRetryList(result) &&
+        if (!ReportedAlready(result) && StaysOnRetryList(result) &&
             !passRetries_.Contains(path)) {
             static_cast<void>(passRetries_.AddFile(path));  // a file gone since drops out
         }
@@ -363,7 +368,7 @@ uint32_t FileCopier::MainPass() {
             break;
         }
         NoteNotCopied(entry.time);
-        if (result == kErrorFileTooLarge) {
+        if (ReportedAlready(result)) {
             // Reported and skipped; it stays due.
         } else if (IsBusy(result)) {
             if (!passRetries_.Contains(entry.path)) {
@@ -429,16 +434,63 @@ void FileCopier::ClearArchiveAttribute(const std::string& path) {
     static_cast<void>(files_.SetAttributes(path, AttributesToSet(current | os::kAttributeArchive)));
 }
 
+// The backup disk is not trusted: a junction, symbolic link or mount point on it, made by a
+// person or another program, could lead a copy, a move or a pruning to files outside the disk
+// (the user's own sources among them). The folders below the destination root are looked at
+// before anything is made or written in them, from the top down, and a reparse point among them
+// is never followed.
 uint32_t FileCopier::EnsureFolder(const std::string& folder) {
     std::string key = os::Upcase(folder);
     if (madeFolders_.count(key) != 0) {
         return os::kErrorSuccess;
     }
-    const uint32_t result = CreateDirectoryTree(folder);
+    bool exists = false;
+    if (const uint32_t error = CheckFolderChain(folder, exists)) {
+        return error;
+    }
+    // What is missing below the folders checked is made now, as plain folders.
+    const uint32_t result = exists ? os::kErrorSuccess : CreateDirectoryTree(folder);
     if (result == os::kErrorSuccess) {
         madeFolders_.insert(std::move(key));
     }
     return result;
+}
+
+uint32_t FileCopier::CheckFolderChain(const std::string& folder, bool& exists) {
+    exists = false;
+    const size_t start = destinationRoot_.size();
+    if (folder.size() <= start + 1 || folder[start] != '\\' ||
+        !os::EqualsIgnoreCase(std::string_view(folder).substr(0, start), destinationRoot_)) {
+        return os::kErrorSuccess;  // the root itself, which the user chose
+    }
+    for (size_t end = folder.find('\\', start + 1);; end = folder.find('\\', end + 1)) {
+        const std::string part = folder.substr(0, end);
+        std::string key = os::Upcase(part);
+        if (madeFolders_.count(key) == 0) {
+            uint32_t attributes = 0;
+            if (files_.GetAttributes(part, attributes) != os::kErrorSuccess) {
+                return os::kErrorSuccess;  // missing: made, from here down, by the copier
+            }
+            if ((attributes & os::kAttributeReparsePoint) != 0) {
+                return RefusePlace(part);
+            }
+            if ((attributes & os::kAttributeDirectory) == 0) {
+                return os::kErrorSuccess;  // a file in the way: making the folder says so
+            }
+            madeFolders_.insert(std::move(key));
+        }
+        if (end == std::string::npos) {
+            exists = true;
+            return os::kErrorSuccess;
+        }
+    }
+}
+
+uint32_t FileCopier::RefusePlace(const std::string& path) {
+    if (refusedPlaces_.insert(os::Upcase(path)).second) {
+        owner_.FileError(path, kErrorReparsePointEncountered);
+    }
+    return kErrorReparsePointEncountered;
 }
 
 uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
@@ -477,8 +529,11 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     }
     const std::string base = destinationRoot_ + "\\" + kRevisionsFolderName +
                              destination.substr(destinationRoot_.size());
-    // A failure shows when the revision is written.
-    static_cast<void>(EnsureFolder(FolderOf(base)));
+    // A failure shows when the revision is written; a refused place ends the copy here, as the
+    // copy is not replaced without its revision.
+    if (EnsureFolder(FolderOf(base)) == kErrorReparsePointEncountered) {
+        return kErrorReparsePointEncountered;
+    }
     os::FileInfo info;
     if (const uint32_t error = files_.GetFileInfo(source, info)) {
         return error == os::kErrorFileNotFound ? os::kErrorSuccess : error;
@@ -491,8 +546,11 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
         return os::kErrorDiskFull;
     }
     os::FileInfo current;
-    if (files_.GetFileInfo(destination, current) == os::kErrorSuccess && !current.IsDirectory() &&
-        LaterTime(current.times) == LaterTime(info.times)) {
+    const bool hasCopy = files_.GetFileInfo(destination, current) == os::kErrorSuccess;
+    if (hasCopy && (current.attributes & os::kAttributeReparsePoint) != 0) {
+        return RefusePlace(destination);  // its revision would be read through it
+    }
+    if (hasCopy && !current.IsDirectory() && LaterTime(current.times) == LaterTime(info.times)) {
         copied_ = true;  // its backup is this version already: no copy, no revision
         copiedTimes_ = info.times;
         copiedSize_ = info.size;
@@ -737,6 +795,9 @@ uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& 
         return error;
     }
     const OldCopy old = LookAtOldCopy(destination);
+    if ((old.attributes & os::kAttributeReparsePoint) != 0) {
+        return RefusePlace(destination);
+    }
     if (old.isFolder) {
         // The source was a folder once, and its backup still is; the user must move it away.
         return os::kErrorDirectoryNotSupported;

@@ -38,6 +38,9 @@ namespace engine {
 inline constexpr uint32_t kCopyBlockBytes = 32768;
 // ERROR_FILE_TOO_LARGE: the file is larger than the whole disk; it was reported and skipped.
 inline constexpr uint32_t kErrorFileTooLarge = 223;
+// ERROR_REPARSE_POINT_ENCOUNTERED: a junction, symbolic link or mount point on the backup disk
+// where the copier would write; the place was reported and is left alone.
+inline constexpr uint32_t kErrorReparsePointEncountered = 4395;
 
 // Where a source file's backup goes under a destination root ("E:" or a folder): the source
 // path after its drive ("C:\a\b.txt" gives "E:\a\b.txt"), a network path after its first
@@ -134,6 +137,12 @@ class FileCopier {
     void NoteNotCopied(os::FileTime time);
     void ClearArchiveAttribute(const std::string& path);
     uint32_t EnsureFolder(const std::string& folder);
+    // The folders from the first one below the destination root down to folder, as far as they
+    // exist: a reparse point among them is refused; plain folders are remembered as made.
+    // exists says whether folder itself is a plain folder.
+    uint32_t CheckFolderChain(const std::string& folder, bool& exists);
+    // A reparse point on the disk where the copier would write: reported once, then 4395.
+    uint32_t RefusePlace(const std::string& path);
 
     // The steps of CopyFileData.
     void ShowCurrentNames(const std::string& source, const std::string& destination);
@@ -205,6 +214,8 @@ class FileCopier {
     // Upper-case folders made or cleaned of temporaries on the disk now in the drive.
     std::unordered_set<std::string> madeFolders_;
     std::unordered_set<std::string> cleanedFolders_;
+    // Upper-case places of the disk refused as reparse points, each reported once in a run.
+    std::unordered_set<std::string> refusedPlaces_;
 };
 
 }  // namespace engine
