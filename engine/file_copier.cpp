@@ -142,7 +142,7 @@ void FileCopier::ForgetDisk() {
     uncommittedFolder_.clear();
     SetDiskStartTime(0);
     freeKnown_ = false;
-    capacity_ = DiskCapacity(destinationRoot_);
+    LearnDisk();
     madeFolders_.clear();
     cleanedFolders_.clear();
 }
@@ -164,7 +164,7 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     if (!destinationRoot_.empty() && destinationRoot_.back() == '\\') {
         destinationRoot_.pop_back();
     }
-    capacity_ = DiskCapacity(destinationRoot_);
+    LearnDisk();
     freeKnown_ = false;
     passRetries_.Clear();
     madeFolders_.clear();
@@ -538,8 +538,8 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     if (const uint32_t error = files_.GetFileInfo(source, info)) {
         return error == os::kErrorFileNotFound ? os::kErrorSuccess : error;
     }
-    if (FreeSpaceFor(base, info.size) < info.size) {
-        if (capacity_ < info.size) {
+    if (TooLargeForDisk(info.size) || FreeSpaceFor(base, info.size) < info.size) {
+        if (TooLargeForDisk(info.size)) {
             owner_.FileTooLarge(source);
             return kErrorFileTooLarge;
         }
@@ -550,7 +550,7 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     if (hasCopy && (current.attributes & os::kAttributeReparsePoint) != 0) {
         return RefusePlace(destination);  // its revision would be read through it
     }
-    if (hasCopy && !current.IsDirectory() && LaterTime(current.times) == LaterTime(info.times)) {
+    if (hasCopy && !current.IsDirectory() && SameVersion(info, current)) {
         copied_ = true;  // its backup is this version already: no copy, no revision
         copiedTimes_ = info.times;
         copiedSize_ = info.size;
@@ -699,6 +699,10 @@ FileCopier::OldCopy FileCopier::LookAtOldCopy(const std::string& destination) {
 uint32_t FileCopier::MakeRoom(const std::string& source, const std::string& destination,
                               uint64_t size, const OldCopy& old, bool& inPlace) {
     inPlace = false;
+    if (largestFile_ < size) {
+        owner_.FileTooLarge(source);
+        return kErrorFileTooLarge;
+    }
     const uint64_t free = FreeSpaceFor(destination, size);
     if (free >= size) {
         return os::kErrorSuccess;
@@ -847,6 +851,30 @@ uint32_t FileCopier::CreateDirectoryTree(const std::string& path) {
         }
     }
     return make(path);
+}
+
+// FAT and FAT32 keep no file of 4 GiB or more: such a file is too large for the disk before any
+// byte is written, not a full disk to be swapped.
+void FileCopier::LearnDisk() {
+    capacity_ = DiskCapacity(destinationRoot_);
+    largestFile_ = UINT64_MAX;
+    os::VolumeInfo volume;
+    if (files_.GetVolumeInfo(VolumeOf(destinationRoot_) + "\\", volume) != os::kErrorSuccess) {
+        timeRules_ = TimeRulesOf({});  // unknown: no copy made again for a time's rounding
+        return;
+    }
+    const std::string name = os::Upcase(volume.fileSystem);
+    if (name == "FAT32" || name == "FAT" || name == "FAT16" || name == "FAT12") {
+        largestFile_ = (4ULL << 30) - 1;
+    }
+    timeRules_ = TimeRulesOf(volume.fileSystem);
+}
+
+// The file time (the later of creation and last write) is compared at the resolution of the
+// disk's write times, which is the coarser one; a size that differs is always another version.
+bool FileCopier::SameVersion(const os::FileInfo& source, const os::FileInfo& copy) const {
+    return copy.size == source.size &&
+           SameWriteTime(LaterTime(source.times), LaterTime(copy.times), timeRules_);
 }
 
 uint64_t FileCopier::DiskCapacity(const std::string& path) {

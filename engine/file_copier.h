@@ -27,6 +27,7 @@
 #include <unordered_set>
 
 #include "engine/copier_owner.h"
+#include "engine/disk_times.h"
 #include "engine/file_list.h"
 #include "engine/replacement_file.h"
 #include "os/file_system.h"
@@ -89,6 +90,13 @@ class FileCopier {
     // Bytes of the volume holding path, and bytes free there; UINT64_MAX when it cannot be
     // asked (which counts as enough).
     uint64_t DiskCapacity(const std::string& path);
+    // The capacity, largest file and time rules of the disk under the destination root.
+    void LearnDisk();
+    // Larger than the whole disk, or than its file system keeps in one file.
+    bool TooLargeForDisk(uint64_t size) const { return capacity_ < size || largestFile_ < size; }
+    // Its backup is this version of the source already: same size and file time, at the
+    // resolution of the disk's times.
+    bool SameVersion(const os::FileInfo& source, const os::FileInfo& copy) const;
     uint64_t FreeSpace(const std::string& path);
 
     // Bytes copied by this pass as a percentage of the candidates' total: 0 before anything is
@@ -180,6 +188,8 @@ class FileCopier {
     const std::atomic<bool>* stop_ = nullptr;
     std::atomic<bool> passRunning_{false};
     uint64_t capacity_ = UINT64_MAX;
+    uint64_t largestFile_ = UINT64_MAX;
+    DiskTimeRules timeRules_;
     std::string destinationRoot_;
     FileList* candidates_ = nullptr;
     FileList passRetries_;
