@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "engine/revisions.h"
 #include "os/errors.h"
@@ -506,6 +507,23 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
         return found;
     }
     if ((attributes & os::kAttributeDirectory) != 0) {
+        return os::kErrorSuccess;
+    }
+    // Files the user would not want copied as they are: a cloud placeholder would be downloaded
+    // by reading it, an EFS-encrypted file would reach the removable disk as plain text. They are
+    // passed over as dealt with (the watermark may pass them) and reported once a run; the
+    // reconciliation finds them again.
+    if ((attributes & (os::kAttributeRecallOnDataAccess | os::kAttributeRecallOnOpen |
+                       os::kAttributeOffline)) != 0) {
+        if (!std::exchange(placeholderReported_, true)) {
+            owner_.FileError(source, kErrorFileOffline);
+        }
+        return os::kErrorSuccess;
+    }
+    if ((attributes & os::kAttributeEncrypted) != 0) {
+        if (!std::exchange(encryptedReported_, true)) {
+            owner_.FileError(source, kErrorFileEncrypted);
+        }
         return os::kErrorSuccess;
     }
     const std::string destination = BackupPathOf(destinationRoot_, source);

@@ -42,6 +42,12 @@ inline constexpr uint32_t kErrorFileTooLarge = 223;
 // ERROR_REPARSE_POINT_ENCOUNTERED: a junction, symbolic link or mount point on the backup disk
 // where the copier would write; the place was reported and is left alone.
 inline constexpr uint32_t kErrorReparsePointEncountered = 4395;
+// ERROR_FILE_OFFLINE: a cloud placeholder whose data is not on this computer (reported once a
+// run, not downloaded by the backup).
+inline constexpr uint32_t kErrorFileOffline = 4350;
+// ERROR_FILE_ENCRYPTED: an EFS-encrypted file, which would reach the disk as plain text (reported
+// once a run, not copied).
+inline constexpr uint32_t kErrorFileEncrypted = 6002;
 
 // Where a source file's backup goes under a destination root ("E:" or a folder): the source
 // path after its drive ("C:\a\b.txt" gives "E:\a\b.txt"), a network path after its first
@@ -224,6 +230,9 @@ class FileCopier {
     // Upper-case folders made or cleaned of temporaries on the disk now in the drive.
     std::unordered_set<std::string> madeFolders_;
     std::unordered_set<std::string> cleanedFolders_;
+    // Whether a placeholder / an encrypted file was reported in this run.
+    bool placeholderReported_ = false;
+    bool encryptedReported_ = false;
     // Upper-case places of the disk refused as reparse points, each reported once in a run.
     std::unordered_set<std::string> refusedPlaces_;
 };

@@ -1,6 +1,8 @@
 // Passes to the disks most removable media carry: FAT32 keeps no file of 4 GiB or more and its
-// times in steps of 2 s; exFAT in steps of 10 ms.
+// times in steps of 2 s; exFAT in steps of 10 ms. And the files the user would not want copied
+// as they are: cloud placeholders and EFS-encrypted files.
 
+#include "engine/file_copier.h"
 #include "os/errors.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -77,6 +79,42 @@ TEST_F(DiskKindsTest, AnUnchangedFileMakesNoRevisionOnFat32) {
 TEST_F(DiskKindsTest, AnUnchangedFileMakesNoRevisionOnExFat) {
     UseDisk("exFAT");
     AnUnchangedFileMakesNoRevision();
+}
+
+TEST_F(DiskKindsTest, PlaceholdersAndEncryptedFilesAreSkippedAndReportedOnceARun) {
+    Configure();
+    store().WriteDiskId(Identifier(1));
+    auto put = [this](const std::string& name, uint32_t attributes) {
+        os::sim::SimPutOptions options;
+        options.attributes = os::kAttributeArchive | attributes;
+        ASSERT_EQ(sim.files().PutFile(std::string(kDocs) + "\\" + name, "data of " + name,
+                                      options),
+                  0u);
+    };
+    put("in the cloud.docx", os::kAttributeRecallOnDataAccess | os::kAttributeUnpinned);
+    put("also in the cloud.xlsx", os::kAttributeRecallOnDataAccess);
+    put("offline.pdf", os::kAttributeOffline);
+    put("secret.txt", os::kAttributeEncrypted);
+    put("secret too.txt", os::kAttributeEncrypted);
+    put("plain.txt", 0);
+    user.answerAnything = true;
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(DiskFiles(kMirror),
+              (std::map<std::string, std::string>{{"plain.txt", "data of plain.txt"}}));
+    EXPECT_EQ(sim.files().RecallCount(), 0u);  // nothing was downloaded
+    ASSERT_EQ(user.fileErrors.size(), 2u);
+    EXPECT_EQ(user.fileErrors[0].code, kErrorFileOffline);
+    EXPECT_EQ(user.fileErrors[1].code, kErrorFileEncrypted);
+    // They do not hold the last-sync time back: the next pass has nothing to do.
+    os::FileTime stored = 0;
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
+    EXPECT_GT(stored, 0u);
+    sim.clock().Sleep(60'000);
+    put("secret three.txt", os::kAttributeEncrypted);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.fileErrors.size(), 2u);  // once a run
+    EXPECT_EQ(DiskFiles(kMirror).size(), 1u);
 }
 
 }  // namespace
