@@ -271,8 +271,7 @@ uint32_t FileCopier::RetryPass(FileList& retries) {
         if (!ReportedAlready(result) && !IsBusy(result)) {
             owner_.FileError(path, result);
         }
-        if (!ReportedAlready(result) && StaysOnRetryList(result) &&
-            !passRetries_.Contains(path)) {
+        if (!ReportedAlready(result) && StaysOnRetryList(result) && !passRetries_.Contains(path)) {
             static_cast<void>(passRetries_.AddFile(path));  // a file gone since drops out
         }
         result = os::kErrorSuccess;

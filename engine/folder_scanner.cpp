@@ -160,8 +160,7 @@ uint32_t FolderScanner::ReconcileFolder(const std::string& folder,
         const size_t slash = path.rfind('\\');
         const std::string parent = os::Upcase(path.substr(0, slash));
         if (!listed || parent != listing.folder) {
-            ListBackupFolder(files_, BackupPathOf(destinationRoot, path.substr(0, slash)),
-                             listing);
+            ListBackupFolder(files_, BackupPathOf(destinationRoot, path.substr(0, slash)), listing);
             listing.folder = parent;
             listed = true;
         }

@@ -36,8 +36,7 @@ class FolderScanner {
     // resolution). Each backup folder is searched as a whole, not each file looked up. Returns
     // 995 when cancelled, else 0; a backup folder that exists but cannot be searched takes none
     // of its files (they could not be written there either).
-    uint32_t ReconcileFolder(const std::string& folder,
-                             const std::vector<std::string>& exclusions,
+    uint32_t ReconcileFolder(const std::string& folder, const std::vector<std::string>& exclusions,
                              const std::string& destinationRoot, const DiskTimeRules& rules,
                              FileList& candidates);
     // The sum of the sizes of all files under the folder (what was summed so far when

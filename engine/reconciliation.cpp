@@ -61,7 +61,8 @@ uint32_t CKRVMirrorEngine::Reconcile(const std::vector<std::string>& folders,
     }
     const DiskTimeRules rules = TimeRulesOf(volume.fileSystem);
     for (const std::string& folder : folders) {
-        const uint32_t error = scanner_.ReconcileFolder(folder, exclusions, root, rules, candidates_);
+        const uint32_t error =
+            scanner_.ReconcileFolder(folder, exclusions, root, rules, candidates_);
         if (error != os::kErrorSuccess) {
             return error;  // only when stopping
         }

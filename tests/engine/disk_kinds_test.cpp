@@ -87,8 +87,7 @@ TEST_F(DiskKindsTest, PlaceholdersAndEncryptedFilesAreSkippedAndReportedOnceARun
     auto put = [this](const std::string& name, uint32_t attributes) {
         os::sim::SimPutOptions options;
         options.attributes = os::kAttributeArchive | attributes;
-        ASSERT_EQ(sim.files().PutFile(std::string(kDocs) + "\\" + name, "data of " + name,
-                                      options),
+        ASSERT_EQ(sim.files().PutFile(std::string(kDocs) + "\\" + name, "data of " + name, options),
                   0u);
     };
     put("in the cloud.docx", os::kAttributeRecallOnDataAccess | os::kAttributeUnpinned);

@@ -55,7 +55,7 @@ TEST(DiskTimes, SummerTimeMovesFatTimesOnlyForTheLenientCheck) {
     EXPECT_FALSE(SameWriteTime(time, back, fat));
     EXPECT_TRUE(SameWriteTime(time, back, fat, true));
     EXPECT_TRUE(SameWriteTime(time, ReadBack("FAT32", time, 330), fat, true));  // to India
-    EXPECT_FALSE(SameWriteTime(time, back + 7 * 60 * kMs * 1000, fat, true));  // 7 minutes more
+    EXPECT_FALSE(SameWriteTime(time, back + 7 * 60 * kMs * 1000, fat, true));   // 7 minutes more
     EXPECT_FALSE(SameWriteTime(time, time + 27 * kHour, fat, true));
     // NTFS keeps UTC: an hour is always a change.
     EXPECT_EQ(ReadBack("NTFS", time, -60), time);

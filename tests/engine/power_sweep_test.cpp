@@ -107,11 +107,12 @@ void CheckAfterCut(Rig& rig, const std::string& where) {
         EXPECT_EQ(known->second.count(entry.contents), 1u) << "torn: " << entry.relativePath;
     }
     for (const os::sim::SimEntry& revision : rig.sim.files().ListTree(kRevisionsOfDocs)) {
-        if (revision.directory || IsTemporaryName(revision.relativePath.substr(
-                                      revision.relativePath.rfind('\\') + 1))) {
+        if (revision.directory ||
+            IsTemporaryName(revision.relativePath.substr(revision.relativePath.rfind('\\') + 1))) {
             continue;
         }
-        EXPECT_EQ(revision.size, revision.contents.size()) << "torn revision " << revision.relativePath;
+        EXPECT_EQ(revision.size, revision.contents.size())
+            << "torn revision " << revision.relativePath;
     }
     // What the next scan would pass over must be on the disk as it is now.
     for (const os::sim::SimEntry& source : rig.sim.files().ListTree(kDocs)) {
@@ -120,8 +121,8 @@ void CheckAfterCut(Rig& rig, const std::string& where) {
         }
         auto copy = onDisk.find(source.relativePath);
         ASSERT_NE(copy, onDisk.end()) << "lost for good: " << source.relativePath;
-        EXPECT_EQ(copy->second->contents, source.contents) << "lost for good: "
-                                                           << source.relativePath;
+        EXPECT_EQ(copy->second->contents, source.contents)
+            << "lost for good: " << source.relativePath;
     }
     // The retry list's file parses, or is not there.
     std::vector<std::string> paths;
@@ -181,9 +182,9 @@ void Sweep(Fault fault, os::sim::SimWriteCache cache) {
     const uint64_t operations = ReferenceOperations(cache);
     ASSERT_GT(operations, 50u);
     for (uint64_t k = 1; k <= operations; ++k) {
-        const std::string where = std::string(fault == Fault::PowerCut ? "power cut" : "disk pulled") +
-                                  " at operation " + std::to_string(k) + " of " +
-                                  std::to_string(operations);
+        const std::string where =
+            std::string(fault == Fault::PowerCut ? "power cut" : "disk pulled") + " at operation " +
+            std::to_string(k) + " of " + std::to_string(operations);
         Rig rig(cache);
         if (fault == Fault::PowerCut) {
             rig.sim.CutPowerAtOperation(k);

@@ -26,7 +26,8 @@ class ReconcilePassTest : public EngineFixture {
 
     // A file as another program moves it in: times from last year, no archive attribute.
     void MoveIn(const std::string& relative, const std::string& contents) {
-        const os::FileTime old = sim.clock().UtcNow() - 365ULL * 24 * 60 * os::kFileTimeTicksPerMinute;
+        const os::FileTime old =
+            sim.clock().UtcNow() - 365ULL * 24 * 60 * os::kFileTimeTicksPerMinute;
         os::sim::SimPutOptions options;
         options.attributes = 0;
         options.times = os::FileTimes{old, old, old};
@@ -37,9 +38,7 @@ class ReconcilePassTest : public EngineFixture {
         ASSERT_EQ(sim.machine().files.DeleteFile(std::string(kMirror) + "\\" + relative),
                   os::kErrorSuccess);
     }
-    bool OnDisk(const std::string& relative) {
-        return DiskFiles(kMirror).count(relative) != 0;
-    }
+    bool OnDisk(const std::string& relative) { return DiskFiles(kMirror).count(relative) != 0; }
 };
 
 TEST_F(ReconcilePassTest, TheNextRunPutsBackWhatTheScanCannotSee) {

@@ -33,9 +33,9 @@ class ReconcileTest : public ::testing::Test {
         ASSERT_EQ(sim.files().PutFile(std::string(kDocs) + "\\" + relative, contents, options),
                   os::kErrorSuccess);
         if (withCopy) {
-            ASSERT_EQ(sim.files().PutFile("F:\\Users\\User\\Documents\\" + relative, contents,
-                                          options),
-                      os::kErrorSuccess);
+            ASSERT_EQ(
+                sim.files().PutFile("F:\\Users\\User\\Documents\\" + relative, contents, options),
+                os::kErrorSuccess);
         }
     }
 
@@ -75,10 +75,10 @@ TEST_F(ReconcileTest, TakesWhatIsMissingOrDifferentAndNothingElse) {
     ASSERT_EQ(sim.files().PutFolder("F:\\Users\\User\\Documents\\folder on disk.txt"),
               os::kErrorSuccess);
 
-    EXPECT_EQ(Reconcile({"tmp"}),
-              (std::set<std::string>{"already.txt", "Deep\\Deeper\\moved in.txt",
-                                     "folder on disk.txt", "missing.txt", "older.txt",
-                                     "shorter.txt"}));
+    EXPECT_EQ(
+        Reconcile({"tmp"}),
+        (std::set<std::string>{"already.txt", "Deep\\Deeper\\moved in.txt", "folder on disk.txt",
+                               "missing.txt", "older.txt", "shorter.txt"}));
     // Taken once: a second reconciliation finds them on the list already.
     const size_t count = candidates.Count();
     Reconcile({"tmp"});
