@@ -128,6 +128,9 @@ class Matcher {
 }  // namespace
 
 bool MatchesSearchPattern(std::string_view pattern, std::string_view name) {
+    if (pattern == "*" || pattern == "*.*") {
+        return true;  // every name: the pattern of every folder walk, asked once per entry
+    }
     const std::vector<uint32_t> p = Translate(pattern);
     const std::vector<uint32_t> n = Decode(name, true);
     Matcher matcher(p, n);

@@ -194,6 +194,16 @@ void SimClock::SetAutoAdvance(bool on) {
     core_.SetAutoAdvanceLocked(on);
 }
 
+std::vector<SimThreadWakeUps> SimClock::WakeUps() {
+    std::lock_guard lock(core_.mutex());
+    return core_.WakeUpsLocked();
+}
+
+void SimClock::ResetWakeUps() {
+    std::lock_guard lock(core_.mutex());
+    core_.ResetWakeUpsLocked();
+}
+
 SimClock::Participation::Participation(SimClock& clock) : core_(clock.core_) {
     std::lock_guard lock(core_.mutex());
     core_.AddAwakeLocked();

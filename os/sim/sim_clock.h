@@ -32,6 +32,9 @@ class SimClock final : public Clock {
     void Advance(uint64_t milliseconds);
     // With auto-advance off, time moves only through Advance (and SetUtcNow).
     void SetAutoAdvance(bool on);
+    // How often each thread woke from a wait that blocked (see SimCore).
+    std::vector<SimThreadWakeUps> WakeUps();
+    void ResetWakeUps();
 
     // While it lives, the current thread counts as awake: time stands still while it works and
     // moves only while it waits (Sleep, Wait) like the program's own threads.

@@ -95,6 +95,7 @@ WaitResult SimCore::WaitLocked(std::unique_lock<std::mutex>& lock,
     }
     waiters_.push_back(&w);
     WaitResult result;
+    bool blocked = false;
     for (;;) {
         auto hit = std::find_if(signals.begin(), signals.end(),
                                 [](const SimSignal* s) { return s->IsSignalledLocked(); });
@@ -107,6 +108,7 @@ WaitResult SimCore::WaitLocked(std::unique_lock<std::mutex>& lock,
             result = {WaitStatus::TimedOut, 0, 0};
             break;
         }
+        blocked = true;
         if (w.holdsAwake) {
             w.holdsAwake = false;
             --awake_;
@@ -115,6 +117,9 @@ WaitResult SimCore::WaitLocked(std::unique_lock<std::mutex>& lock,
         }
         changed_.wait(lock);
     }
+    if (blocked) {
+        NoteWakeUpLocked(timeoutMs, result.status == WaitStatus::TimedOut);
+    }
     waiters_.remove(&w);
     if (w.participant && !w.holdsAwake) {
         ++awake_;
@@ -122,6 +127,31 @@ WaitResult SimCore::WaitLocked(std::unique_lock<std::mutex>& lock,
     // Another waiter may have been kept from advancing by this one; let everyone look again.
     changed_.notify_all();
     return result;
+}
+
+void SimCore::NoteWakeUpLocked(uint32_t timeoutMs, bool timedOut) {
+    const std::thread::id me = std::this_thread::get_id();
+    auto entry = std::find_if(wakeUps_.begin(), wakeUps_.end(),
+                              [me](const auto& e) { return e.first == me; });
+    if (entry == wakeUps_.end()) {
+        wakeUps_.emplace_back(me, SimThreadWakeUps{});
+        entry = wakeUps_.end() - 1;
+    }
+    SimThreadWakeUps& counts = entry->second;
+    ++counts.wakeUps;
+    counts.timedOut += timedOut ? 1 : 0;
+    if (timeoutMs != kInfinite) {
+        counts.shortestTimeout = std::min(counts.shortestTimeout, timeoutMs);
+        counts.longestTimeout = std::max(counts.longestTimeout, timeoutMs);
+    }
+}
+
+std::vector<SimThreadWakeUps> SimCore::WakeUpsLocked() const {
+    std::vector<SimThreadWakeUps> all;
+    for (const auto& [thread, counts] : wakeUps_) {
+        all.push_back(counts);
+    }
+    return all;
 }
 
 }  // namespace os::sim

@@ -14,6 +14,8 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "os/clock.h"
@@ -37,6 +39,15 @@ class SimSignal {
 
   private:
     SimCore& core_;
+};
+
+// How often one thread woke from a wait that had to block (for a signal, a time-out or a
+// sleep), and the time-outs it waited with.
+struct SimThreadWakeUps {
+    uint64_t wakeUps = 0;
+    uint64_t timedOut = 0;                 // of those, the ones that ended by their time-out
+    uint32_t shortestTimeout = kInfinite;  // milliseconds; kInfinite when all waited without
+    uint32_t longestTimeout = 0;           // among the finite ones
 };
 
 class SimCore {
@@ -64,6 +75,10 @@ class SimCore {
     void AdvanceLocked(uint64_t ms);
     void SetAutoAdvanceLocked(bool on);
 
+    // Wake-ups by thread since the start or the last reset, in the order the threads first woke.
+    std::vector<SimThreadWakeUps> WakeUpsLocked() const;
+    void ResetWakeUpsLocked() { wakeUps_.clear(); }
+
     // Counting of awake threads.
     void AddAwakeLocked() { ++awake_; }
     void RemoveAwakeLocked();
@@ -80,6 +95,7 @@ class SimCore {
 
     bool SatisfiableLocked(const Waiter& w) const;
     void AdvanceIfIdleLocked();
+    void NoteWakeUpLocked(uint32_t timeoutMs, bool timedOut);
 
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -89,6 +105,7 @@ class SimCore {
     bool autoAdvance_ = true;
     int awake_ = 0;
     std::list<Waiter*> waiters_;
+    std::vector<std::pair<std::thread::id, SimThreadWakeUps>> wakeUps_;
 };
 
 }  // namespace os::sim

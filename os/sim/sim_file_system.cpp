@@ -367,7 +367,7 @@ class SimDirectorySearch final : public DirectorySearch {
         if (next_ >= entries_.size()) {
             return kErrorNoMoreFiles;
         }
-        entry = entries_[next_++];
+        entry = std::move(entries_[next_++]);  // each entry is handed out once
         return kErrorSuccess;
     }
 
@@ -630,6 +630,7 @@ uint32_t SimFileSystem::FindFirst(const std::string& pattern,
     }
     const SimNode& folder = *located.node;
     std::vector<FileInfo> entries;
+    entries.reserve(folder.children.size() + 2);
     if (folder.parent != nullptr) {
         for (const char* dots : {".", ".."}) {
             if (MatchesSearchPattern(mask, dots)) {

@@ -31,6 +31,36 @@ TEST_F(SimClockTest, AnHourOfWaitingTakesNoRealTime) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+TEST_F(SimClockTest, WakeUpsAreCountedByThreadOnlyForWaitsThatBlocked) {
+    SimClock::Participation here(clock);
+    auto event = clock.CreateEvent(true, true);
+    EXPECT_EQ(clock.Wait(*event, 1000).status, WaitStatus::Signalled);  // at once: no wake-up
+    for (int i = 0; i < 3; ++i) {
+        clock.Sleep(250);
+    }
+    event->Reset();
+    std::unique_ptr<Thread> setter;
+    ASSERT_EQ(clock.StartThread(
+                  [&] {
+                      clock.Sleep(100);
+                      event->Set();
+                  },
+                  setter),
+              kErrorSuccess);
+    EXPECT_EQ(clock.Wait(*event, kInfinite).status, WaitStatus::Signalled);
+    const std::vector<SimThreadWakeUps> wakeUps = clock.WakeUps();
+    setter.reset();
+    ASSERT_EQ(wakeUps.size(), 2u);
+    EXPECT_EQ(wakeUps[0].wakeUps, 4u);  // three sleeps and the wait for the event
+    EXPECT_EQ(wakeUps[0].timedOut, 3u);
+    EXPECT_EQ(wakeUps[0].shortestTimeout, 250u);
+    EXPECT_EQ(wakeUps[0].longestTimeout, 250u);
+    EXPECT_EQ(wakeUps[1].wakeUps, 1u);
+    EXPECT_EQ(wakeUps[1].shortestTimeout, 100u);
+    clock.ResetWakeUps();
+    EXPECT_TRUE(clock.WakeUps().empty());
+}
+
 TEST_F(SimClockTest, TimeStandsStillWhileAParticipantWorks) {
     SimClock::Participation here(clock);
     std::unique_ptr<Thread> sleeper;
