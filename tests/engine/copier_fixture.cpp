@@ -231,8 +231,9 @@ uint32_t CopierTest::Backup() {
 
 uint32_t CopierTest::AttributesOf(const std::string& path) {
     uint32_t attributes = 0;
-    machine.files().GetAttributes(path, attributes);
-    return attributes;
+    return machine.files().GetAttributes(path, attributes) == os::kErrorSuccess
+               ? attributes
+               : os::kInvalidAttributes;
 }
 
 void CopierTest::CancelAfterMoveTo(const std::string& target) {
