@@ -17,7 +17,7 @@ class DiskKindsTest : public EngineFixture {
   protected:
     void UseDisk(const std::string& fileSystem) {
         Configure();
-        store().WriteRevisions(3);
+        EXPECT_EQ(store().WriteRevisions(3), 0u);
         drvKit::sim::SimDiskSpec setup;
         setup.label = "STICK";
         setup.serialNumber = 9;
@@ -25,7 +25,7 @@ class DiskKindsTest : public EngineFixture {
         setup.fileSystem = fileSystem;
         setup.fileSystemRules = true;
         drives->InsertDisk('F', drives->CreateDisk(setup));
-        store().WriteDiskId(Identifier(9));
+        EXPECT_EQ(store().WriteDiskId(Identifier(9)), 0u);
     }
 
     // A file whose archive attribute comes back without a change (a program that sets it, a
@@ -83,7 +83,7 @@ TEST_F(DiskKindsTest, AnUnchangedFileMakesNoRevisionOnExFat) {
 
 TEST_F(DiskKindsTest, PlaceholdersAndEncryptedFilesAreSkippedAndReportedOnceARun) {
     Configure();
-    store().WriteDiskId(Identifier(1));
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
     auto put = [this](const std::string& name, uint32_t attributes) {
         os::sim::SimPutOptions options;
         options.attributes = os::kAttributeArchive | attributes;
