@@ -351,14 +351,23 @@ def make_page_bitmaps():
             ImageDraw.Draw(image).rectangle([edge, edge, size - 1 - edge, size - 1 - edge], fill=colour)
             save_bmp(image, "%s%s.bmp" % (name, suffix))
 
-    # The folder picker's images, 16 pixels each: fixed disk, removable drive, CD-ROM drive,
-    # floppy drive, folder, network drive, open folder.
-    strip = Image.new("RGB", (7 * 16 * 4, 16 * 4), MAGENTA)
+    # The folder picker's images: 16 pixels each, and 24 and 32 for 150 and 200 per cent.
+    for size, suffix in ((16, ""), (24, "_150"), (32, "_200")):
+        make_folder_images(size, "folder_images%s.bmp" % suffix)
+
+
+def make_folder_images(size, name):
+    """The folder picker's strip of seven images of size pixels: fixed disk, removable drive,
+    CD-ROM drive, floppy drive, folder, network drive, open folder. Each is drawn at four times
+    its size in a square of 32 units and scaled down without smoothing, so that its outside stays
+    pure magenta (transparent)."""
+    cell = size * 4
+    strip = Image.new("RGB", (7 * cell, cell), MAGENTA)
     d = ImageDraw.Draw(strip)
-    s = 2  # each image is drawn in a 32-unit square at 2 units per sub-pixel (64 px)
+    s = cell // 32  # pixels per unit: 2 at 16 pixels, 3 at 24, 4 at 32
 
     def at(i, box):
-        x0 = i * 64
+        x0 = i * cell
         return [x0 + box[0] * s, box[1] * s, x0 + box[2] * s, box[3] * s]
 
     def drive_box(i, colour):
@@ -379,8 +388,8 @@ def make_page_bitmaps():
         d.rectangle(at(i, [2, 6, 13, 10]), fill=(200, 150, 30))
         d.rectangle(at(i, [2, 9, 30, 27]), fill=AMBER)
         if open_:
-            d.polygon([(i * 64 + 6 * s, 14 * s), (i * 64 + 31 * s, 14 * s),
-                       (i * 64 + 27 * s, 27 * s), (i * 64 + 2 * s, 27 * s)], fill=(252, 215, 110))
+            d.polygon([(i * cell + 6 * s, 14 * s), (i * cell + 31 * s, 14 * s),
+                       (i * cell + 27 * s, 27 * s), (i * cell + 2 * s, 27 * s)], fill=(252, 215, 110))
         else:
             d.rectangle(at(i, [2, 12, 30, 27]), fill=(250, 200, 70))
 
@@ -389,7 +398,7 @@ def make_page_bitmaps():
     d.rectangle(at(5, [15, 24, 17, 29]), fill=DARK)
     d.rectangle(at(5, [6, 28, 26, 30]), fill=DARK)
     folder(6, True)
-    save_bmp(strip.resize((7 * 16, 16), Image.Resampling.NEAREST), "folder_images.bmp")
+    save_bmp(strip.resize((7 * size, size), Image.Resampling.NEAREST), name)
 
 
 def make_splash(scale=1.0, suffix=""):
