@@ -161,8 +161,10 @@ def check_scaled_splash(res):
 
 def check_logos(res):
     """The pictures drawn at 150 and 200 per cent as well (the title band's logo, the wizard's
-    tall pictures, the disk label and the legend squares) are the same picture, that much larger."""
-    for base in ("logo", "welcome", "congratulations", "disk_label", "legend_used", "legend_free"):
+    tall pictures, the disk label, the legend squares and the General page's protection pictures)
+    are the same picture, that much larger."""
+    for base in ("logo", "welcome", "congratulations", "disk_label", "legend_used", "legend_free",
+                 "protected", "unprotected"):
         width, height = bmp_info(read(res, "bitmaps/%s.bmp" % base))[1:3]
         for suffix, scale in (("_150", 1.5), ("_200", 2.0)):
             name = "bitmaps/%s%s.bmp" % (base, suffix)

@@ -27,18 +27,18 @@ TEST(Dpi, PicturesAreTakenAtTheLargestScaleNotAboveTheScreens) {
     EXPECT_EQ(PictureForDpi(288, 1, 2, 3), 3u);
 }
 
-// Each picture of the wizard is there at 150 and 200 per cent under the name the code asks for,
-// that much larger.
-TEST(Dpi, TheWizardsPicturesAreDrawnForEachScale) {
+// Each picture of the wizard (and the General page's protection pictures) is there at 150 and 200
+// per cent under the name the code asks for, that much larger.
+TEST(Dpi, TheWizardsAndPagesPicturesAreDrawnForEachScale) {
     test::InitialiseUserInterface();
     const struct {
         UINT at100;
         const wchar_t* name;
-    } pictures[] = {{IDB_WELCOME, L"IDB_WELCOME"},
-                    {IDB_CONGRATULATIONS, L"IDB_CONGRATULATIONS"},
-                    {IDB_DISK_LABEL, L"IDB_DISK_LABEL"},
-                    {IDB_LEGEND_USED, L"IDB_LEGEND_USED"},
-                    {IDB_LEGEND_FREE, L"IDB_LEGEND_FREE"}};
+    } pictures[] = {
+        {IDB_WELCOME, L"IDB_WELCOME"},         {IDB_CONGRATULATIONS, L"IDB_CONGRATULATIONS"},
+        {IDB_DISK_LABEL, L"IDB_DISK_LABEL"},   {IDB_LEGEND_USED, L"IDB_LEGEND_USED"},
+        {IDB_LEGEND_FREE, L"IDB_LEGEND_FREE"}, {IDB_PROTECTED, L"IDB_PROTECTED"},
+        {IDB_UNPROTECTED, L"IDB_UNPROTECTED"}};
     for (const auto& picture : pictures) {
         const HBITMAP small = LoadPictureForDpi(picture.at100, picture.name, 96, 0);
         const SIZE size = BitmapSize(small);

@@ -9,6 +9,7 @@ Shapes are drawn at four times their size and scaled down, which smooths their e
 written by hand (icons and cursors with 32-bit images and AND masks, bitmaps at 4, 8 and 24 bits,
 the animation as an uncompressed 8-bit AVI) so that every Windows version and Wine read them.
 """
+import itertools
 import math
 import os
 import struct
@@ -326,11 +327,13 @@ def make_page_bitmaps():
         image = image.resize((w, h), Image.Resampling.NEAREST)
         save_bmp(image, "disk_label%s.bmp" % suffix)
 
-    # Protected and unprotected disk pictures of the General page (magenta is transparent).
-    for name, locked in (("protected.bmp", True), ("unprotected.bmp", False)):
-        image = Image.new("RGB", (32 * 4, 32 * 4), MAGENTA)
+    # Protected and unprotected disk pictures of the General page (magenta is transparent), 32
+    # pixels, and 48 and 64 for 150 and 200 per cent.
+    for (name, locked), (size, suffix) in itertools.product(
+            (("protected", True), ("unprotected", False)), ((32, ""), (48, "_150"), (64, "_200"))):
+        image = Image.new("RGB", (size * 4, size * 4), MAGENTA)
         d = ImageDraw.Draw(image)
-        s = 4
+        s = size * 4 // 32
         d.rounded_rectangle([2 * s, 12 * s, 22 * s, 30 * s], radius=2 * s, fill=AMBER if locked else GREEN)
         d.ellipse([10 * s, 19 * s, 14 * s, 23 * s], fill=DARK)
         if locked:
@@ -340,7 +343,7 @@ def make_page_bitmaps():
         else:
             d.arc([14 * s, 2 * s, 28 * s, 18 * s], 180, 360, fill=DARK, width=3 * s)
             d.line([26.5 * s, 10 * s, 26.5 * s, 14 * s], fill=DARK, width=3 * s)
-        save_bmp(image.resize((32, 32), Image.Resampling.NEAREST), name)
+        save_bmp(image.resize((size, size), Image.Resampling.NEAREST), "%s%s.bmp" % (name, suffix))
 
     # The drive page's legend squares: used space (the chart's blue) and free space (magenta).
     # A square of 12 pixels with a black edge of one, 18 with 1.5 (two) and 24 with two.
