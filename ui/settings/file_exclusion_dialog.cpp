@@ -7,6 +7,7 @@
 #include "os/text.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
+#include "ui/common/drawing.h"
 #include "ui/settings/typed_extension.h"
 
 namespace ui {
@@ -14,7 +15,7 @@ namespace ui {
 namespace {
 
 constexpr char kUserDefinedType[] = "User Defined Type";
-constexpr int kExtensionColumnWidth = 36;
+constexpr int kExtensionColumnWidth = 36;  // at 96 dots per inch
 
 }  // namespace
 
@@ -36,10 +37,13 @@ CKRVFileExclusionDlg::CKRVFileExclusionDlg(ShellServices& shell, HWND parent)
 void CKRVFileExclusionDlg::SetUpColumns(const fw::ListView& list) const {
     RECT client = {};
     GetClientRect(list.hwnd(), &client);
+    // The extension column grows with the screen's scale, as its text does.
+    const UINT dpi = DpiOf(list.hwnd());
+    const int extension = ScaleToDpi(kExtensionColumnWidth, dpi);
     const int description =
-        client.right - client.left - GetSystemMetrics(SM_CXVSCROLL) - kExtensionColumnWidth;
+        client.right - client.left - GetSystemMetricsForDpi(SM_CXVSCROLL, dpi) - extension;
     list.InsertColumn(0, "Type Description", description);
-    list.InsertColumn(1, "Extension", kExtensionColumnWidth);
+    list.InsertColumn(1, "Extension", extension);
     list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 
