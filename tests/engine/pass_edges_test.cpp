@@ -1,0 +1,169 @@
+// Sync passes past the common path: a destination that is no drive of the maker, another window
+// holding the prompt guard while the pass looks for its disk, a disk that other programs keep
+// busy when its protection goes back, the wizard's finish page after the first pass.
+
+#include "os/errors.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace engine::testing {
+namespace {
+
+using drvKit::sim::SimRequestKind;
+
+constexpr char kDocs[] = "C:\\Users\\User\\Documents";
+
+class PassEdgesTest : public EngineFixture {
+  protected:
+    void SetUp() override {
+        Configure();
+        Put(std::string(kDocs) + "\\letter.doc", "Dear all");
+        Put(std::string(kDocs) + "\\Photos\\cat.jpg", std::string(5000, 'c'));
+    }
+    std::map<std::string, std::string> Backed() { return DiskFiles("F:\\Users\\User\\Documents"); }
+    std::map<std::string, std::string> Sources() { return DiskFiles(kDocs); }
+    int Requests(SimRequestKind kind) {
+        int count = 0;
+        for (const auto& r : drives->Requests()) {
+            count += r.kind == kind ? 1 : 0;
+        }
+        return count;
+    }
+    // Holds the prompt guard, as an open settings sheet does, for this long of virtual time.
+    void OtherWindowFor(uint32_t milliseconds) {
+        shared.promptActive = true;
+        ASSERT_EQ(sim.clock().StartThread(
+                      [this, milliseconds] {
+                          sim.clock().Sleep(milliseconds);
+                          shared.promptActive = false;
+                      },
+                      window_),
+                  0u);
+    }
+    void TearDown() override { window_.reset(); }
+    std::unique_ptr<os::Thread> window_;
+};
+
+TEST_F(PassEdgesTest, ADestinationOnADriveOfAnotherMakerIsReportedAndNeverWritten) {
+    Configure({kDocs}, "C:\\Backup\\");
+    user.notices = {{true, false}};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    ASSERT_EQ(user.fileErrors.size(), 1u);
+    EXPECT_EQ(user.fileErrors[0].code, os::kErrorInvalidDrive);
+    EXPECT_TRUE(user.fileErrors[0].driveNote);
+    EXPECT_TRUE(DiskFiles("C:\\Backup").empty());
+    // Still due: the last-sync time did not move.
+    os::FileTime stored = 1;
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
+    EXPECT_EQ(stored, 0u);
+    // With the warnings off the pass ends as quietly, still writing nothing.
+    store().WriteWarningStatus(0);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.fileErrors.size(), 1u);
+    EXPECT_TRUE(DiskFiles("C:\\Backup").empty());
+}
+
+// The first pass must ask for the disk, but the settings sheet is open. A copy run for the
+// settings gives up at once (it cannot wait for the sheet that runs it); the worker looks again
+// each second and asks once the sheet has closed.
+TEST_F(PassEdgesTest, WhileAnotherWindowIsUpTheDiskIsAskedForOnlyOnceItCloses) {
+    MakeEngine();
+    shared.promptActive = true;
+    ASSERT_EQ(engine->RunPassForFolders({kDocs}, false), 0u);
+    EXPECT_TRUE(user.shown.empty());
+    EXPECT_TRUE(Backed().empty());
+    shared.promptActive = false;
+
+    user.insertDisk = {true};
+    store().WriteSchedulerValue(settings::names::kSchedulerType, settings::kScheduleAtShutdownOnly);
+    OtherWindowFor(3500);
+    engine->Start();
+    sim.clock().Sleep(20000);
+    engine->Stop();
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"136"}));
+    std::string id;
+    ASSERT_EQ(store().ReadDiskId(id), 0u);
+    EXPECT_EQ(id, Identifier(1));
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(PassEdgesTest, AProtectedDiskMetWhileAnotherWindowIsUpIsLeftForTheNextPass) {
+    drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
+    store().WriteDiskId(Identifier(1));
+    MakeEngine();
+    shared.promptActive = true;
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(user.shown.empty());
+    EXPECT_TRUE(Backed().empty());
+    EXPECT_EQ(Requests(SimRequestKind::SetProtect), 0);
+    shared.promptActive = false;
+    user.protectedDisk = {true};
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(Backed(), Sources());
+    EXPECT_EQ(drives->ProtectionOf(*drives->DiskIn('F')), drvKit::kProtectWrite);
+}
+
+TEST_F(PassEdgesTest, TheProtectionGoesBackEvenWhenOtherProgramsKeepTheDiskBusy) {
+    drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
+    store().WriteDiskId(Identifier(1));
+    user.protectedDisk = {true};
+    MakeEngine();
+    // Busy for longer than the 30 seconds the program waits for the disk to be free.
+    drives->FailFormatLock('F', 40);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(Backed(), Sources());
+    EXPECT_EQ(drives->ProtectionOf(*drives->DiskIn('F')), drvKit::kProtectWrite);
+    EXPECT_EQ(Requests(SimRequestKind::FormatLock), 30);  // a bounded wait, then anyway
+    EXPECT_FALSE(drives->IsFormatLocked('F'));
+}
+
+TEST_F(PassEdgesTest, TheFillingWarningIsOffWhenItsSettingIsMissing) {
+    drives->InsertDisk('F', NewDisk(1, 4ULL << 20));
+    store().WriteDiskId(Identifier(1));
+    sim.files().PutFile("F:\\filler.bin", std::string(3500 * 1024, 'f'));
+    std::unique_ptr<os::RegistryKey> options;
+    ASSERT_EQ(sim.machine().registry.OpenKey(
+                  os::Hive::CurrentUser, std::string(kKey) + "\\" + settings::kUserOptionsSubkey,
+                  true, options),
+              0u);
+    ASSERT_EQ(options->DeleteValue(settings::names::kBuyStatus), 0u);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("202"), 0);
+    EXPECT_EQ(Backed(), Sources());
+}
+
+class FinishPage final : public WizardFinishView {
+  public:
+    bool openSettings = false;
+    int shown = 0;
+    bool ShowFinishPage() override {
+        ++shown;
+        return openSettings;
+    }
+};
+
+TEST_F(PassEdgesTest, TheWizardsFinishPageFollowsTheFirstPassOnly) {
+    store().WriteDiskId(Identifier(1));
+    FinishPage finish;
+    for (const bool openSettings : {false, true}) {
+        SCOPED_TRACE(openSettings);
+        finish.openSettings = openSettings;
+        EngineServices services{sim.machine(), shared,  sharedDrives,          mainWindow, user,
+                                progress,      &finish, settings::kProductKey, ""};
+        engine = std::make_unique<CKRVMirrorEngine>(services);
+        shared.wizardRan = true;
+        store().WriteStartTime(0);
+        ASSERT_EQ(engine->RunPass(false), 0u);
+        EXPECT_FALSE(shared.wizardRan);
+        Put(std::string(kDocs) + "\\later.txt", openSettings ? "2" : "1");
+        ASSERT_EQ(engine->RunPass(false), 0u);  // no page after a later pass
+        engine.reset();
+    }
+    EXPECT_EQ(finish.shown, 2);
+    EXPECT_EQ(mainWindow.Count("open"), 1);  // only when the user asked for the settings
+    EXPECT_EQ(Backed(), Sources());
+}
+
+}  // namespace
+}  // namespace engine::testing
