@@ -167,3 +167,60 @@ TEST_F(PassEdgesTest, TheWizardsFinishPageFollowsTheFirstPassOnly) {
 
 }  // namespace
 }  // namespace engine::testing
+
+namespace engine::testing {
+namespace {
+
+// When the comparison of the sources with the backup disk is due beyond the common cases: a new
+// backup disk, a clock set back, the disk in another drive.
+class ReconcileEdgesTest : public EngineFixture {
+  protected:
+    void SetUp() override {
+        Configure();
+        store().WriteDiskId(Identifier(1));
+        Put(std::string(kDocs) + "\\letter.doc", "Dear all");
+        Put(std::string(kDocs) + "\\Photos\\cat.jpg", std::string(5000, 'c'));
+        MakeEngine();
+        ASSERT_EQ(engine->RunPass(false), 0u);
+        sim.clock().Sleep(60'000);
+    }
+    std::map<std::string, std::string> Sources() { return DiskFiles(kDocs); }
+};
+
+// The user makes another disk the backup disk (a new one, after the old one broke): it gets every
+// file at its first pass, not only the files changed since the last one.
+TEST_F(ReconcileEdgesTest, ANewBackupDiskGetsEverythingAtItsFirstPass) {
+    auto fresh = NewDisk(2);
+    drives->InsertDisk('F', fresh);
+    store().WriteDiskId(Identifier(2));
+    Put(std::string(kDocs) + "\\new.txt", "new");
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(user.shown.empty());
+    EXPECT_EQ(DiskFiles("F:\\Users\\User\\Documents"), Sources());
+}
+
+TEST_F(ReconcileEdgesTest, AClockSetBackMakesTheComparisonDue) {
+    ASSERT_EQ(sim.machine().files.DeleteFile("F:\\Users\\User\\Documents\\letter.doc"), 0u);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(DiskFiles("F:\\Users\\User\\Documents").count("letter.doc"), 0u);
+    sim.clock().SetUtcNow(sim.clock().UtcNow() - 3600 * os::kFileTimeTicksPerSecond);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(DiskFiles("F:\\Users\\User\\Documents"), Sources());
+}
+
+TEST_F(ReconcileEdgesTest, ADueComparisonFollowsTheDiskToAnotherDriveLetter) {
+    ASSERT_EQ(sim.machine().files.DeleteFile("F:\\Users\\User\\Documents\\letter.doc"), 0u);
+    engine.reset();
+    drives->AddDrive('G');
+    drives->InsertDisk('G', drives->RemoveDisk('F'));
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);  // nothing changed, but the disk was not compared yet
+    EXPECT_TRUE(user.shown.empty());
+    EXPECT_EQ(DiskFiles("G:\\Users\\User\\Documents"), Sources());
+    std::string destination;
+    ASSERT_EQ(store().ReadDestination(destination), 0u);
+    EXPECT_EQ(destination, "G:\\");
+}
+
+}  // namespace
+}  // namespace engine::testing
