@@ -23,7 +23,7 @@ class DiskSwapTest : public EngineFixture {
             sim.clock().Sleep(1000);
         }
         drives->InsertDisk('F', NewDisk(1, 512 * 1024));
-        store().WriteDiskId(Identifier(1));
+        EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
     }
     // The disk the user puts in at the disk-full prompt.
     void SwapTo(std::shared_ptr<drvKit::sim::SimDisk> disk) {
@@ -118,8 +118,8 @@ TEST_F(DiskSwapTest, ANewDiskLeftLockedEndsThePassWithTheRestDue) {
             next = NewDisk(2, 8ULL << 20, c.protection, "s3cret");
         }
         drives->InsertDisk('F', NewDisk(1, 512 * 1024));
-        store().WriteDiskId(Identifier(1));
-        store().WriteStartTime(0);
+        EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
+        EXPECT_EQ(store().WriteStartTime(0), 0u);
         SwapTo(next);
         user.shown.clear();
         user.diskFull = {{true, false}};
@@ -155,7 +155,7 @@ TEST_F(DiskSwapTest, AnEmptyDriveAfterTheEjectAsksForADiskAndGoesOnWithTheOneIns
 }
 
 TEST_F(DiskSwapTest, WithWarningsOffAnEmptyDriveEndsTheSwapWithoutAskingAgain) {
-    store().WriteWarningStatus(0);
+    EXPECT_EQ(store().WriteWarningStatus(0), 0u);
     user.diskFull = {{true, false}};
     MakeEngine();
     ASSERT_EQ(engine->RunPass(false), 0u);
@@ -208,8 +208,10 @@ TEST_F(DiskSwapTest, ANewDiskWhoseSpaceCannotBeReadIsTakenAsLargeEnough) {
 // step, the new disk is not adopted and b.bin stays due.
 TEST_F(DiskSwapTest, AStopDuringTheSwapAdoptsNoDiskAndKeepsTheRestDue) {
     auto next = NewDisk(2, 8ULL << 20);
-    store().WriteSchedulerValue(settings::names::kSchedulerType, settings::kScheduleAtShutdownOnly);
-    store().WriteStartTime(1);
+    EXPECT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerType,
+                                          settings::kScheduleAtShutdownOnly),
+              0u);
+    EXPECT_EQ(store().WriteStartTime(1), 0u);
     user.diskFull = {{true, false}};
     std::unique_ptr<os::Thread> stopper;
     user.beforeAnswer = [&](const std::string& prompt) {
@@ -219,7 +221,7 @@ TEST_F(DiskSwapTest, AStopDuringTheSwapAdoptsNoDiskAndKeepsTheRestDue) {
             sim.clock().Sleep(100);
         }
     };
-    MakeEngine().Start();
+    EXPECT_EQ(MakeEngine().Start(), 0u);
     sim.clock().Sleep(100);
     engine->Wake();
     sim.clock().Sleep(60000);

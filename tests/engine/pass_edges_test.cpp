@@ -57,7 +57,7 @@ TEST_F(PassEdgesTest, ADestinationOnADriveOfAnotherMakerIsReportedAndNeverWritte
     ASSERT_EQ(store().ReadStartTime(stored), 0u);
     EXPECT_EQ(stored, 0u);
     // With the warnings off the pass ends as quietly, still writing nothing.
-    store().WriteWarningStatus(0);
+    EXPECT_EQ(store().WriteWarningStatus(0), 0u);
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_EQ(user.fileErrors.size(), 1u);
     EXPECT_TRUE(DiskFiles("C:\\Backup").empty());
@@ -75,9 +75,11 @@ TEST_F(PassEdgesTest, WhileAnotherWindowIsUpTheDiskIsAskedForOnlyOnceItCloses) {
     shared.promptActive = false;
 
     user.insertDisk = {true};
-    store().WriteSchedulerValue(settings::names::kSchedulerType, settings::kScheduleAtShutdownOnly);
+    EXPECT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerType,
+                                          settings::kScheduleAtShutdownOnly),
+              0u);
     OtherWindowFor(3500);
-    engine->Start();
+    EXPECT_EQ(engine->Start(), 0u);
     sim.clock().Sleep(20000);
     engine->Stop();
     EXPECT_EQ(user.shown, (std::vector<std::string>{"136"}));
@@ -89,7 +91,7 @@ TEST_F(PassEdgesTest, WhileAnotherWindowIsUpTheDiskIsAskedForOnlyOnceItCloses) {
 
 TEST_F(PassEdgesTest, AProtectedDiskMetWhileAnotherWindowIsUpIsLeftForTheNextPass) {
     drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
-    store().WriteDiskId(Identifier(1));
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
     MakeEngine();
     shared.promptActive = true;
     ASSERT_EQ(engine->RunPass(false), 0u);
@@ -105,7 +107,7 @@ TEST_F(PassEdgesTest, AProtectedDiskMetWhileAnotherWindowIsUpIsLeftForTheNextPas
 
 TEST_F(PassEdgesTest, TheProtectionGoesBackEvenWhenOtherProgramsKeepTheDiskBusy) {
     drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
-    store().WriteDiskId(Identifier(1));
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
     user.protectedDisk = {true};
     MakeEngine();
     // Busy for longer than the 30 seconds the program waits for the disk to be free.
@@ -119,8 +121,8 @@ TEST_F(PassEdgesTest, TheProtectionGoesBackEvenWhenOtherProgramsKeepTheDiskBusy)
 
 TEST_F(PassEdgesTest, TheFillingWarningIsOffWhenItsSettingIsMissing) {
     drives->InsertDisk('F', NewDisk(1, 4ULL << 20));
-    store().WriteDiskId(Identifier(1));
-    sim.files().PutFile("F:\\filler.bin", std::string(3500 * 1024, 'f'));
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
+    EXPECT_EQ(sim.files().PutFile("F:\\filler.bin", std::string(3500 * 1024, 'f')), 0u);
     std::unique_ptr<os::RegistryKey> options;
     ASSERT_EQ(sim.machine().registry.OpenKey(
                   os::Hive::CurrentUser, std::string(kKey) + "\\" + settings::kUserOptionsSubkey,
@@ -144,7 +146,7 @@ class FinishPage final : public WizardFinishView {
 };
 
 TEST_F(PassEdgesTest, TheWizardsFinishPageFollowsTheFirstPassOnly) {
-    store().WriteDiskId(Identifier(1));
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
     FinishPage finish;
     for (const bool openSettings : {false, true}) {
         SCOPED_TRACE(openSettings);
@@ -153,7 +155,7 @@ TEST_F(PassEdgesTest, TheWizardsFinishPageFollowsTheFirstPassOnly) {
                                 progress,      &finish, settings::kProductKey, ""};
         engine = std::make_unique<CKRVMirrorEngine>(services);
         shared.wizardRan = true;
-        store().WriteStartTime(0);
+        EXPECT_EQ(store().WriteStartTime(0), 0u);
         ASSERT_EQ(engine->RunPass(false), 0u);
         EXPECT_FALSE(shared.wizardRan);
         Put(std::string(kDocs) + "\\later.txt", openSettings ? "2" : "1");
@@ -177,7 +179,7 @@ class ReconcileEdgesTest : public EngineFixture {
   protected:
     void SetUp() override {
         Configure();
-        store().WriteDiskId(Identifier(1));
+        EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
         Put(std::string(kDocs) + "\\letter.doc", "Dear all");
         Put(std::string(kDocs) + "\\Photos\\cat.jpg", std::string(5000, 'c'));
         MakeEngine();
@@ -192,7 +194,7 @@ class ReconcileEdgesTest : public EngineFixture {
 TEST_F(ReconcileEdgesTest, ANewBackupDiskGetsEverythingAtItsFirstPass) {
     auto fresh = NewDisk(2);
     drives->InsertDisk('F', fresh);
-    store().WriteDiskId(Identifier(2));
+    EXPECT_EQ(store().WriteDiskId(Identifier(2)), 0u);
     Put(std::string(kDocs) + "\\new.txt", "new");
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_TRUE(user.shown.empty());

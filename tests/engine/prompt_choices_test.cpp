@@ -91,17 +91,17 @@ TEST_F(PromptChoicesTest, TheDiskAndPasswordPromptsPassTheAnswerOn) {
 // The file notices: each shows only with its setting at 1 and the guard free; OK with the box
 // ticked turns it off, OK without leaves it on.
 TEST_F(PromptChoicesTest, TheFileNoticesFollowTheirSettingsAndTheGuard) {
-    store().WriteTooLargeStatus(0);
-    store().WriteFileNameStatus(0);
-    store().WriteFileErrorStatus(0);
+    EXPECT_EQ(store().WriteTooLargeStatus(0), 0u);
+    EXPECT_EQ(store().WriteFileNameStatus(0), 0u);
+    EXPECT_EQ(store().WriteFileErrorStatus(0), 0u);
     prompts.FileTooLarge("C:\\huge.iso");
     prompts.LongFileName("F:\\x.(1).doc");
     EXPECT_TRUE(prompts.FileError("C:\\a.doc", 5));
     EXPECT_TRUE(user.shown.empty());
 
-    store().WriteTooLargeStatus(1);
-    store().WriteFileNameStatus(1);
-    store().WriteFileErrorStatus(1);
+    EXPECT_EQ(store().WriteTooLargeStatus(1), 0u);
+    EXPECT_EQ(store().WriteFileNameStatus(1), 0u);
+    EXPECT_EQ(store().WriteFileErrorStatus(1), 0u);
     ASSERT_TRUE(shared.TryEnterPrompt());  // another window is up
     prompts.FileTooLarge("C:\\huge.iso");
     prompts.LongFileName("F:\\x.(1).doc");
