@@ -135,6 +135,23 @@ TEST_F(PassEdgesTest, TheFillingWarningIsOffWhenItsSettingIsMissing) {
     EXPECT_EQ(Backed(), Sources());
 }
 
+// A source folder on a network share is backed up under its server and share names, beside the
+// local drives' folders.
+TEST_F(PassEdgesTest, ANetworkFolderIsBackedUpUnderItsServerAndShare) {
+    os::sim::SimMediumSpec share;
+    share.label = "share";
+    sim.files().AddDrive("\\\\server\\share", os::DriveType::Remote,
+                         sim.files().CreateMedium(share));
+    ASSERT_EQ(sim.files().PutFile("\\\\server\\share\\Team\\plan.doc", "plan"), 0u);
+    Configure({kDocs, "\\\\server\\share\\Team"});
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(DiskFiles("F:\\server\\share\\Team"),
+              (std::map<std::string, std::string>{{"plan.doc", "plan"}}));
+    EXPECT_EQ(Backed(), Sources());
+}
+
 class FinishPage final : public WizardFinishView {
   public:
     bool openSettings = false;
