@@ -2,6 +2,7 @@
 // holding the prompt guard while the pass looks for its disk, a disk that other programs keep
 // busy when its protection goes back, the wizard's finish page after the first pass.
 
+#include "engine/retry_log.h"
 #include "os/errors.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -150,6 +151,40 @@ TEST_F(PassEdgesTest, ANetworkFolderIsBackedUpUnderItsServerAndShare) {
     EXPECT_EQ(DiskFiles("F:\\server\\share\\Team"),
               (std::map<std::string, std::string>{{"plan.doc", "plan"}}));
     EXPECT_EQ(Backed(), Sources());
+}
+
+// A file another program holds open during the pass is neither reported nor lost: it waits in the
+// retry list, which outlives the program in the file the engine was given, and the first pass of
+// the next run copies it although nothing about it changed.
+TEST_F(PassEdgesTest, AFileBusyAtTheEndOfARunIsCopiedInTheNextRun) {
+    const std::string busy = std::string(kDocs) + "\\busy.doc";
+    const std::string log = "C:\\Users\\User\\retry.Log";
+    Put(busy, "held open");
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
+    auto start = [&] {
+        EngineServices services{sim.machine(), shared,  sharedDrives,          mainWindow, user,
+                                progress,      nullptr, settings::kProductKey, log};
+        engine = std::make_unique<CKRVMirrorEngine>(services);
+    };
+    {
+        std::unique_ptr<os::File> held;
+        ASSERT_EQ(
+            sim.machine().files.Open(
+                busy, {os::kAccessRead, os::kShareNone, os::Disposition::OpenExisting, 0, 0}, held),
+            0u);
+        start();
+        ASSERT_EQ(engine->RunPass(false), 0u);
+        EXPECT_EQ(Backed().count("busy.doc"), 0u);
+        EXPECT_TRUE(user.shown.empty());  // a busy file is no error
+        EXPECT_TRUE(engine->retryList().Contains(busy));
+        engine.reset();  // the program ends while the file is still held
+    }
+    EXPECT_EQ(sim.files().ContentsOf(log), SerializeRetryLog({busy}));
+    EXPECT_FALSE(sim.files().ContentsOf(RetryLogPath(sim.system())));
+    start();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(Backed(), Sources());
+    EXPECT_FALSE(sim.files().ContentsOf(log));
 }
 
 class FinishPage final : public WizardFinishView {
