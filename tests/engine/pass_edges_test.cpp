@@ -187,6 +187,14 @@ TEST_F(PassEdgesTest, AFileBusyAtTheEndOfARunIsCopiedInTheNextRun) {
     EXPECT_FALSE(sim.files().ContentsOf(log));
 }
 
+TEST_F(PassEdgesTest, TheSharedDriveListNamesEachDisksVolumeOrSaysTheDriveIsEmpty) {
+    drives->AddDrive('G', drvKit::sim::SimDriveSpec{});
+    std::lock_guard lock(sharedDrives.mutex);
+    sharedDrives.RebuildLocked();
+    ASSERT_EQ(sharedDrives.array.getCount(), 2);
+    EXPECT_EQ(sharedDrives.volumeNames, (std::vector<std::string>{"BACKUP1", kNoDiskInDrive}));
+}
+
 class FinishPage final : public WizardFinishView {
   public:
     bool openSettings = false;
