@@ -195,6 +195,48 @@ TEST_F(PassEdgesTest, TheSharedDriveListNamesEachDisksVolumeOrSaysTheDriveIsEmpt
     EXPECT_EQ(sharedDrives.volumeNames, (std::vector<std::string>{"BACKUP1", kNoDiskInDrive}));
 }
 
+// "Make this the current disk" pressed after the disk was taken out: nothing is adopted (an empty
+// identifier would match no disk ever again), the pass asks for the disk instead.
+TEST_F(PassEdgesTest, AdoptingADiskThatWasTakenOutAdoptsNothing) {
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
+    drives->InsertDisk('F', NewDisk(2));
+    user.wrongDisk = {{true, WrongDiskOption::MakeCurrentDisk}};
+    user.noDisk = {{NoDiskButton::Cancel, NoDiskOption::InsertMyDisk}};
+    user.beforeAnswer = [&](const std::string& prompt) {
+        if (prompt == "115") {
+            static_cast<void>(drives->RemoveDisk('F'));
+        }
+    };
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"115", "160"}));
+    std::string id;
+    ASSERT_EQ(store().ReadDiskId(id), 0u);
+    EXPECT_EQ(id, Identifier(1));
+}
+
+// The wrong disk is in the drive while the settings sheet is open: the worker asks only once the
+// sheet has closed, and the user's "make this the current disk" then adopts and fills it.
+TEST_F(PassEdgesTest, TheWrongDiskPromptWaitsForAnotherWindowToClose) {
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
+    auto other = NewDisk(2);
+    drives->InsertDisk('F', other);
+    user.wrongDisk = {{true, WrongDiskOption::MakeCurrentDisk}};
+    EXPECT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerType,
+                                          settings::kScheduleAtShutdownOnly),
+              0u);
+    MakeEngine();
+    OtherWindowFor(2500);
+    EXPECT_EQ(engine->Start(), 0u);
+    sim.clock().Sleep(20000);
+    engine->Stop();
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"115"}));
+    std::string id;
+    ASSERT_EQ(store().ReadDiskId(id), 0u);
+    EXPECT_EQ(id, Identifier(2));
+    EXPECT_EQ(Backed(), Sources());
+}
+
 class FinishPage final : public WizardFinishView {
   public:
     bool openSettings = false;
