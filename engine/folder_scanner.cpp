@@ -5,6 +5,7 @@
 
 #include "engine/file_copier.h"
 #include "os/errors.h"
+#include "os/path_names.h"
 #include "os/text.h"
 #include "settings/exclusion_list.h"
 
@@ -37,7 +38,9 @@ bool IsChanged(const os::FileInfo& info, os::FileTime lastSync) {
 
 // Depth first, each folder's entries in search order, a subfolder's tree before the next entry
 // of its parent. Each level keeps its search open on the explicit stack. Returns false when
-// cancelled.
+// cancelled. A subfolder whose name a plain path cannot reach (it ends in a dot or a space, names
+// a device, holds a character no name may have) is not searched, which would search another
+// folder or none: it is handed on like a file, and the copier reports it.
 template <typename OnFile>
 bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
     struct Level {
@@ -76,7 +79,11 @@ bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
             std::string path = Join(top.folder, entry.name);
             if (!entry.IsDirectory()) {
                 onFile(path, entry);
-            } else if ((entry.attributes & os::kAttributeReparsePoint) == 0) {
+            } else if ((entry.attributes & os::kAttributeReparsePoint) != 0) {
+                // never followed
+            } else if (os::ProblemOfName(entry.name) != os::NameProblem::None) {
+                onFile(path, entry);
+            } else {
                 open(path);  // may grow the stack: top is not used after this
             }
         }
