@@ -50,7 +50,13 @@ bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
         bool first = true;
     };
     std::vector<Level> stack;
-    auto open = [this, &stack](const std::string& path) {
+    bool stopped = false;  // by the observer
+    auto open = [this, &stack, &stopped](const std::string& path) {
+        if (observer_ && !observer_()) {
+            stopped = true;
+            cancel_ = true;
+            return;
+        }
         Level level;
         level.folder = path;
         const uint32_t error = files_.FindFirst(Join(path, "*.*"), level.search, level.entry);
@@ -91,7 +97,7 @@ bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
             return false;
         }
     }
-    return true;
+    return !stopped;
 }
 
 uint32_t FolderScanner::ScanFolder(const std::string& folder,
