@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     auto start = Clock::now();
     const os::FileTime now = machine.machine().clock.UtcNow();
     static_cast<void>(scanner.ScanFolder(source, {}, now, candidates));  // never cancelled
-    std::printf("scan, nothing changed: %zu candidates, %.3f s, %llu searches, %llu entries\n",
+    std::printf("changed-file scan from now: %zu candidates, %.3f s, %llu searches, %llu entries\n",
                 candidates.Count(), Seconds(start), static_cast<unsigned long long>(files.searches),
                 static_cast<unsigned long long>(files.entries));
     candidates.Clear();
