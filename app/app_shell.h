@@ -25,6 +25,9 @@ class AppShell {
     // Blocks for up to about two seconds.
     virtual void StopEngine() = 0;
     virtual void WakeEngine() = 0;
+    // A complete copy (command 40011): a zero last-sync time is stored and the engine woken,
+    // through the engine, so that a pass running now does not store its own time over it.
+    virtual void RequestCompleteCopy() = 0;
     // True while the engine's worker runs (not paused, switched off or ended).
     virtual bool IsEngineRunning() = 0;
     // The session is ending and the system ends the process without running its destructors:

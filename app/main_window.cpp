@@ -89,8 +89,7 @@ void CKRVMainWnd::CopyChangedFiles() {
 
 // A zero last-sync time makes the next pass copy every file of the source folders.
 void CKRVMainWnd::CopyAllFiles() {
-    shell_.store().WriteStartTime(0);
-    shell_.WakeEngine();
+    shell_.RequestCompleteCopy();
 }
 
 void CKRVMainWnd::About() {

@@ -135,6 +135,10 @@ void CKRVMirrorApp::WakeEngine() {
     engine_.Wake();
 }
 
+void CKRVMirrorApp::RequestCompleteCopy() {
+    engine_.RequestCompleteCopy();
+}
+
 // Windows ends the process soon after the session-end message, without the engine's destruction
 // that would save the list: files still to be copied would be forgotten. A worker that did not
 // stop in time (it is inside a prompt) still owns the list, and then it is left alone.

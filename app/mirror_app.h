@@ -53,6 +53,7 @@ class CKRVMirrorApp final : public AppShell, public ui::ShellServices {
     void StartEngine() override;
     void StopEngine() override;
     void WakeEngine() override;
+    void RequestCompleteCopy() override;
     bool IsEngineRunning() override { return engine_.IsWorkerRunning(); }
     void SaveRetryListNow() override;
     void OpenSettingsSheet() override;

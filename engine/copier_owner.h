@@ -18,8 +18,8 @@ class CopierOwner {
     // the full disk covers (the copier's disk start time and newest file copied; zero means now);
     // needed is the size of the file that did not fit, bytesWritten what this pass has written.
     // Returns 0 when a disk with room is in the drive (copy the file again), 995 when the user
-    // gave up, another error otherwise; also 0 at once, without a new disk, while another prompt
-    // is on screen.
+    // gave up, another error otherwise; and 1237 (ERROR_RETRY) at once, without a new disk, while
+    // another prompt is on screen (the same disk is still in the drive).
     virtual uint32_t DiskFullHandler(const os::FileTime& firstDate, const os::FileTime& lastDate,
                                      uint64_t needed, const std::string& destination,
                                      uint64_t bytesWritten) = 0;

@@ -48,88 +48,106 @@ uint32_t CKRVMirrorEngine::DiskFullHandler(const os::FileTime& firstDate,
                                            const os::FileTime& lastDate, uint64_t needed,
                                            const std::string& /*destination*/,
                                            uint64_t bytesWritten) {
-    if (!shared_.TryEnterPrompt()) {
-        // Another window is up: the copier tries the file again, a second from now, until that
-        // window closes or the engine stops.
-        if (StopRequested()) {
-            return os::kErrorOperationAborted;
-        }
-        machine_.clock.Sleep(1000);
-        return os::kErrorSuccess;
+    if (StopRequested()) {
+        return os::kErrorOperationAborted;
     }
-    uint32_t result = os::kErrorSuccess;
-    std::string destination;
-    store_.ReadDestination(destination);
-    if (!destination.empty()) {
-        drvKit::Drive drive(destination[0]);
-        machine_.clock.Sleep(FlushWaitMs(machine_.system.PhysicalMemory(), bytesWritten,
-                                         drive.getAdapter().getType()));
-        drive.makeRemovable(false);
-        machine_.clock.Sleep(1000);
-        RestoreProtection(drive, 5000);
-        machine_.clock.Sleep(1000);
-        drive.eject();  // results of drive actions are not checked
+    if (!shared_.TryEnterPrompt()) {
+        // Another window is up: the copier tries the file again on the same disk, a second from
+        // now, until that window closes or the engine stops.
+        return Pause(1000) ? os::kErrorOperationAborted : os::kErrorRetry;
+    }
+    bool disable = false;
+    const uint32_t result = SwapFullDisk(firstDate, lastDate, needed, bytesWritten, disable);
+    shared_.LeavePrompt();
+    if (disable) {
+        mainWindow_.PostClose();  // after the guard is free: the window ignores it while held
+    }
+    return result;
+}
 
-        const os::FileTime first = firstDate;
-        const os::FileTime last = lastDate;
-        int answer = prompts_.DiskFull(first, last);
-        machine_.clock.Sleep(50);
-        if (answer != kResultOk) {
-            result = os::kErrorOperationAborted;
-            if (!shared_.stayEnabled) {
-                mainWindow_.PostClose();
-            }
+// The steps of the swap, under the prompt guard. A stop ends it with 995 at its next pause.
+uint32_t CKRVMirrorEngine::SwapFullDisk(const os::FileTime& firstDate, const os::FileTime& lastDate,
+                                        uint64_t needed, uint64_t bytesWritten, bool& disable) {
+    std::string destination;
+    static_cast<void>(store_.ReadDestination(destination));  // kept ("") when missing
+    if (destination.empty()) {
+        return MakeNewDiskWritable();
+    }
+    drvKit::Drive drive(destination[0]);
+    // Results of drive actions are not checked.
+    if (Pause(FlushWaitMs(machine_.system.PhysicalMemory(), bytesWritten,
+                          drive.getAdapter().getType()))) {
+        return os::kErrorOperationAborted;
+    }
+    static_cast<void>(drive.makeRemovable(false));
+    if (Pause(1000)) {
+        return os::kErrorOperationAborted;
+    }
+    RestoreProtection(drive, 5000);
+    if (Pause(1000)) {
+        return os::kErrorOperationAborted;
+    }
+    static_cast<void>(drive.eject());
+
+    const os::FileTime first = firstDate;
+    const os::FileTime last = lastDate;
+    int answer = prompts_.DiskFull(first, last);
+    if (answer != kResultOk) {
+        disable = !shared_.stayEnabled;
+        return os::kErrorOperationAborted;
+    }
+    if (Pause(50)) {
+        return os::kErrorOperationAborted;
+    }
+    const std::string volume = destination.substr(0, destination.find('\\'));
+    bool stopped = false;
+    auto measure = [&]() -> uint64_t {
+        static_cast<void>(drive.forceMediaChange());
+        if (Pause(1000)) {
+            stopped = true;
+            return 0;
         }
-        const std::string volume = destination.substr(0, destination.find('\\'));
-        auto measure = [&]() -> uint64_t {
-            drive.forceMediaChange();
-            machine_.clock.Sleep(1000);
-            if (!drive.hasDisk()) {
+        if (!drive.hasDisk()) {
+            return 0;
+        }
+        for (int i = 0; i < kReadyTries && !drive.testUnitReady(); ++i) {
+            if (Pause(1000)) {
+                stopped = true;
                 return 0;
             }
-            for (int i = 0; i < kReadyTries && !drive.testUnitReady(); ++i) {
-                machine_.clock.Sleep(1000);
-            }
-            os::VolumeSpace space;
-            if (machine_.files.GetVolumeSpace(volume, space) != os::kErrorSuccess) {
-                return UINT64_MAX;  // a query that fails counts as enough room
-            }
-            return space.freeBytes;
-        };
-        uint64_t free = result == os::kErrorSuccess ? measure() : 0;
-        while (result == os::kErrorSuccess && free < needed) {
-            if (free == 0) {
-                uint32_t warnings = 0;
-                store_.ReadWarningStatus(warnings);
-                answer = warnings == 1 ? prompts_.NoDisk() : kResultCancel;
-            } else {
-                answer = prompts_.DiskFull(first, last);
-            }
-            if (answer != kResultOk) {
-                result = os::kErrorOperationAborted;
-                if (!shared_.stayEnabled) {
-                    mainWindow_.PostClose();
-                }
-                break;
-            }
-            free = measure();
         }
-        if (result == os::kErrorSuccess) {
-            drive.makeNonRemovable(false);
-            const uint32_t stored = store_.WriteDiskId(drive.getDisk().getIdentifier());
-            result = stored != os::kErrorSuccess ? stored : MakeNewDiskWritable();
+        os::VolumeSpace space;
+        if (machine_.files.GetVolumeSpace(volume, space) != os::kErrorSuccess) {
+            return UINT64_MAX;  // a query that fails counts as enough room
         }
-    } else {
-        result = MakeNewDiskWritable();
+        return space.freeBytes;
+    };
+    for (uint64_t free = measure(); free < needed || stopped; free = measure()) {
+        if (stopped) {
+            return os::kErrorOperationAborted;
+        }
+        if (free == 0) {
+            uint32_t warnings = 0;
+            static_cast<void>(store_.ReadWarningStatus(warnings));  // missing: no warnings
+            answer = warnings == 1 ? prompts_.NoDisk() : kResultCancel;
+        } else {
+            answer = prompts_.DiskFull(first, last);
+        }
+        if (answer != kResultOk) {
+            disable = !shared_.stayEnabled;
+            return os::kErrorOperationAborted;
+        }
     }
-    shared_.LeavePrompt();
-    return result;
+    static_cast<void>(drive.makeNonRemovable(false));
+    uint32_t stored = os::kErrorSuccess;
+    WriteSetting([&] { stored = store_.WriteDiskId(drive.getDisk().getIdentifier()); });
+    return stored != os::kErrorSuccess ? stored : MakeNewDiskWritable();
 }
 
 uint32_t CKRVMirrorEngine::MakeNewDiskWritable() {
     tempUnprotected_ = false;
     std::string destination;
-    store_.ReadDestination(destination);
+    static_cast<void>(store_.ReadDestination(destination));  // kept ("") when missing
     if (destination.empty()) {
         return os::kErrorOperationAborted;
     }
@@ -141,6 +159,10 @@ uint32_t CKRVMirrorEngine::MakeNewDiskWritable() {
             return os::kErrorSuccess;
         }
         SecretText password;
+        if (state == drvKit::kProtectWrite && drive.getDisk().isSwitchProtected()) {
+            ReportWriteProtectSwitch(true);  // no prompt can lift it
+            return os::kErrorOperationAborted;
+        }
         if (state == drvKit::kProtectWrite) {
             if (prompts_.Protected() != kResultOk) {
                 return os::kErrorOperationAborted;
@@ -156,8 +178,8 @@ uint32_t CKRVMirrorEngine::MakeNewDiskWritable() {
         }
         savedProtectState_ = static_cast<int>(state);
         WaitUntilNoFileIsOpen(drive);
-        drive.setProtect(drvKit::kProtectNone,
-                         password.text());  // the state read below says how it went
+        // The state read below says how it went.
+        static_cast<void>(drive.setProtect(drvKit::kProtectNone, password.text()));
         diskPassword_ = std::move(password);
         state = drive.getDisk().getProtectState();
         if (state == drvKit::kProtectNone) {

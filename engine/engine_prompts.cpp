@@ -18,6 +18,9 @@ os::SystemTime LocalDate(os::Clock& clock, os::FileTime utc) {
 }  // namespace
 
 int EnginePrompts::DiskFull(os::FileTime first, os::FileTime last) {
+    if (closing_) {
+        return kResultCancel;
+    }
     const DiskFullChoice choice =
         view_.ShowDiskFull(LocalDate(clock_, first), LocalDate(clock_, last));
     if (!choice.ok) {
@@ -28,6 +31,9 @@ int EnginePrompts::DiskFull(os::FileTime first, os::FileTime last) {
 }
 
 int EnginePrompts::WrongDisk() {
+    if (closing_) {
+        return kResultCancel;
+    }
     const WrongDiskChoice choice = view_.ShowWrongDisk();
     shared_.stayEnabled = true;
     if (!choice.ok) {
@@ -49,6 +55,9 @@ int EnginePrompts::WrongDisk() {
 }
 
 int EnginePrompts::NoDisk() {
+    if (closing_) {
+        return kResultCancel;
+    }
     const NoDiskChoice choice = view_.ShowNoDisk();
     switch (choice.button) {
         case NoDiskButton::DontRemindMe:
@@ -76,13 +85,17 @@ int EnginePrompts::NoDisk() {
 }
 
 int EnginePrompts::InsertDisk(int driveIcon, const std::string& labelText) {
+    if (closing_) {
+        return kResultCancel;
+    }
     return view_.ShowInsertDisk(driveIcon, labelText) ? kResultOk : kResultCancel;
 }
 
 void EnginePrompts::FileTooLarge(const std::string& path) {
     PromptGuard guard(shared_);
     uint32_t show = 0;
-    if (!guard.held() || store_.ReadTooLargeStatus(show) != os::kErrorSuccess || show != 1) {
+    if (!guard.held() || closing_ || store_.ReadTooLargeStatus(show) != os::kErrorSuccess ||
+        show != 1) {
         return;
     }
     const NoticeChoice choice =
@@ -92,11 +105,14 @@ void EnginePrompts::FileTooLarge(const std::string& path) {
     }
 }
 
-void EnginePrompts::FileError(const std::string& path, uint32_t code) {
+bool EnginePrompts::FileError(const std::string& path, uint32_t code) {
     PromptGuard guard(shared_);
+    if (!guard.held()) {
+        return false;
+    }
     uint32_t show = 0;
-    if (!guard.held() || store_.ReadFileErrorStatus(show) != os::kErrorSuccess || show != 1) {
-        return;
+    if (closing_ || store_.ReadFileErrorStatus(show) != os::kErrorSuccess || show != 1) {
+        return true;
     }
     FileErrorDetails details;
     details.path = AbbreviatePath(path, kMessagePathLength, true);
@@ -107,12 +123,14 @@ void EnginePrompts::FileError(const std::string& path, uint32_t code) {
     if (choice.ok) {
         store_.WriteFileErrorStatus(choice.dontShowAgain ? 0 : 1);
     }
+    return true;
 }
 
 void EnginePrompts::LongFileName(const std::string& revisionName) {
     PromptGuard guard(shared_);
     uint32_t show = 0;
-    if (!guard.held() || store_.ReadFileNameStatus(show) != os::kErrorSuccess || show != 1) {
+    if (!guard.held() || closing_ || store_.ReadFileNameStatus(show) != os::kErrorSuccess ||
+        show != 1) {
         return;
     }
     const NoticeChoice choice =
@@ -123,6 +141,9 @@ void EnginePrompts::LongFileName(const std::string& revisionName) {
 }
 
 void EnginePrompts::DiskBecomingFull() {
+    if (closing_) {
+        return;
+    }
     const NoticeChoice choice = view_.ShowDiskBecomingFull();
     if (choice.ok) {
         store_.WriteBuyStatus(choice.dontShowAgain ? 0 : 1);
@@ -130,11 +151,28 @@ void EnginePrompts::DiskBecomingFull() {
 }
 
 std::optional<SecretText> EnginePrompts::Password() {
+    if (closing_) {
+        return std::nullopt;
+    }
     return view_.ShowPassword();
 }
 
 int EnginePrompts::Protected() {
+    if (closing_) {
+        return kResultCancel;
+    }
     return view_.ShowProtected() ? kResultOk : kResultCancel;
+}
+
+void EnginePrompts::WriteProtectSwitch() {
+    if (!closing_) {
+        view_.ShowWriteProtectSwitch();
+    }
+}
+
+void EnginePrompts::CloseAll() {
+    closing_ = true;
+    view_.CloseOpenPrompts();
 }
 
 std::string EnginePrompts::SystemText(uint32_t code) {

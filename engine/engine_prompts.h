@@ -5,6 +5,7 @@
 // The notices about single files are raised only when no other prompt is on screen and their
 // setting reads 1; the others leave the prompt guard to their callers.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,9 +35,11 @@ class EnginePrompts {
     int NoDisk();
     // 136: 1 adopt the disk in the drive, 2 remind me later.
     int InsertDisk(int driveIcon, const std::string& labelText);
-    // 162, 163, 164: shown only when no other prompt is up and the setting reads 1.
+    // 162, 163, 164: shown only when no other prompt is up and the setting reads 1. FileError
+    // is true when the notice was dealt with (shown, or its setting says not to show it), false
+    // when another window held the prompt guard.
     void FileTooLarge(const std::string& path);
-    void FileError(const std::string& path, uint32_t code);
+    bool FileError(const std::string& path, uint32_t code);
     void LongFileName(const std::string& revisionName);
     // 202: after a pass, when "Buy Status" reads 1.
     void DiskBecomingFull();
@@ -44,7 +47,12 @@ class EnginePrompts {
     std::optional<SecretText> Password();
     // 204: 1 or 2.
     int Protected();
+    // 205: the disk's own write-protect switch must be moved. The caller holds the guard.
+    void WriteProtectSwitch();
 
+    // The engine is ending: the prompt on screen is closed as Cancel, and every prompt asked for
+    // from now on gives its Cancel outcome without showing.
+    void CloseAll();
     // The system's text for a code as the file-error prompt shows it: line breaks become spaces,
     // at most 260 characters, "??" when there is none.
     std::string SystemText(uint32_t code);
@@ -55,6 +63,7 @@ class EnginePrompts {
     SharedState& shared_;
     os::Clock& clock_;
     os::System& system_;
+    std::atomic<bool> closing_{false};
 };
 
 }  // namespace engine

@@ -1,6 +1,6 @@
 #include "engine/file_copier.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <new>
 
 #include "engine/revisions.h"
@@ -11,9 +11,6 @@ namespace engine {
 
 namespace {
 
-constexpr char kTemporaryPrefix[] = "~Ferrolin2-";
-constexpr char kTemporarySuffix[] = ".partial";
-constexpr size_t kTemporaryDigits = 8;
 // The buffer is aligned for unbuffered I/O on volumes with sectors of up to 4096 bytes.
 constexpr size_t kBufferAlignment = 4096;
 // A full disk that the owner answers with "go on" this many times in a row for one file, without
@@ -66,6 +63,11 @@ bool IsDiskFull(uint32_t code) {
     return code == os::kErrorDiskFull || code == os::kErrorHandleDiskFull;
 }
 
+// Errors that the next pass should try again: the retry list keeps the file.
+bool StaysOnRetryList(uint32_t code) {
+    return code != os::kErrorDirectoryNotSupported;
+}
+
 // The path up to its last backslash ("E:" for "E:\file.txt").
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('\\');
@@ -86,43 +88,7 @@ std::string VolumeOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(0, slash);
 }
 
-// Deletes a temporary file on every path that does not hand it over.
-class TemporaryFile {
-  public:
-    TemporaryFile(os::FileSystem& files, std::string path)
-        : files_(files), path_(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!path_.empty()) {
-            files_.DeleteFile(path_);  // if this fails, the next write to the folder removes it
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    void Release() { path_.clear(); }
-
-  private:
-    os::FileSystem& files_;
-    std::string path_;
-};
-
 }  // namespace
-
-bool IsTemporaryName(std::string_view name) {
-    constexpr size_t prefix = sizeof kTemporaryPrefix - 1;
-    constexpr size_t suffix = sizeof kTemporarySuffix - 1;
-    if (name.size() != prefix + kTemporaryDigits + suffix ||
-        !os::EqualsIgnoreCase(name.substr(0, prefix), kTemporaryPrefix) ||
-        !os::EqualsIgnoreCase(name.substr(prefix + kTemporaryDigits), kTemporarySuffix)) {
-        return false;
-    }
-    for (char c : name.substr(prefix, kTemporaryDigits)) {
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!hex) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // A network path keeps its server and share as folders: on the disk, "E:" + "\\srv\share\x"
 // would be E:\srv\share\x anyway, and the single backslash also holds for extended-length paths,
@@ -151,7 +117,8 @@ FileCopier::FileCopier(os::FileSystem& files, CopierOwner& owner,
       passRetries_(files) {
     buffer_.reset(static_cast<std::byte*>(
         ::operator new[](kCopyBlockBytes, std::align_val_t(kBufferAlignment), std::nothrow)));
-    store_.ReadDiskStartTime(diskStartTime_);  // kept at 0 when missing
+    // Kept at 0 when missing.
+    static_cast<void>(store_.ReadDiskStartTime(diskStartTime_));
 }
 
 // The disk start time is stored whenever it changes, so the registry never holds the date of a
@@ -161,8 +128,8 @@ FileCopier::~FileCopier() = default;
 void FileCopier::SetDiskStartTime(os::FileTime time) {
     if (time != diskStartTime_) {
         diskStartTime_ = time;
-        store_.WriteDiskStartTime(
-            time);  // a failure only costs the date the disk-full prompt shows
+        // A failure only costs the date the disk-full prompt shows.
+        static_cast<void>(store_.WriteDiskStartTime(time));
     }
 }
 
@@ -184,6 +151,9 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     bytesCopied_ = 0;
     cancel_ = false;
     abandoned_ = false;
+    passNewest_ = 0;
+    oldestNotCopied_.reset();
+    passCutShort_ = false;
     destinationRoot_ = destination;
     if (!destinationRoot_.empty() && destinationRoot_.back() == '\\') {
         destinationRoot_.pop_back();
@@ -193,6 +163,8 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     passRetries_.Clear();
     madeFolders_.clear();
     cleanedFolders_.clear();
+    ShowCurrentNames({}, {});
+    passRunning_ = true;
 
     uint32_t result = RetryPass(retries);
     candidateTotal_ = candidates.Total();
@@ -200,8 +172,16 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
         result = OrderByTime();
         if (result == os::kErrorSuccess) {
             MainPass();  // what ends it early is handled there; the pass itself succeeded
-            if (watermark < newestCopied_) {
-                watermark = newestCopied_;
+            os::FileTime reached = passNewest_;
+            if (passCutShort_ && oldestNotCopied_) {
+                // Candidates are found by "later than the last-sync time": one below the oldest
+                // file not copied keeps it, and every file of its time, due. (A pass that dealt
+                // with all its candidates left the ones it could not copy on the retry list or
+                // reported them.)
+                reached = std::min(reached, *oldestNotCopied_ == 0 ? 0 : *oldestNotCopied_ - 1);
+            }
+            if (watermark < reached) {
+                watermark = reached;
             }
         }
     }
@@ -211,6 +191,7 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     retries.CopyFrom(passRetries_);
     passRetries_.Clear();
     cancel_ = false;
+    passRunning_ = false;
     candidates_ = nullptr;
     candidateTotal_ = 0;
     return result;
@@ -226,7 +207,7 @@ FileCopier::Attempt FileCopier::CopyWithDiskSwaps(const std::string& path, bool 
         if (!IsDiskFull(result)) {
             return {result, false};
         }
-        if (cancel_) {
+        if (Cancelled()) {
             return {os::kErrorOperationAborted, false};
         }
         if (round == kMostDiskSwapRounds) {
@@ -236,6 +217,9 @@ FileCopier::Attempt FileCopier::CopyWithDiskSwaps(const std::string& path, bool 
         const uint32_t answer =
             owner_.DiskFullHandler(diskStartTime_, newestCopied_, FileSizeOf(files_, path),
                                    destinationRoot_, bytesCopied_);
+        if (answer == os::kErrorRetry) {
+            continue;  // the same disk: another window kept the owner from asking for a new one
+        }
         if (answer != os::kErrorSuccess) {
             return {answer, true};
         }
@@ -244,38 +228,42 @@ FileCopier::Attempt FileCopier::CopyWithDiskSwaps(const std::string& path, bool 
 }
 
 // Files the retry pass copies keep their archive attribute and do not move the watermark: the
-// next scan finds them again and the main pass settles them.
+// next scan finds them again and the main pass settles them. A file that fails for another reason
+// than being busy is reported and kept on the list (a share that went away, a bad sector may
+// come right), and the pass goes on: one file never ends it.
 uint32_t FileCopier::RetryPass(FileList& retries) {
     uint32_t result = os::kErrorSuccess;
     size_t i = 0;
     bool keepCurrent = false;
     const size_t count = retries.Count();
-    for (; i < count && !cancel_ && !abandoned_; ++i) {
+    for (; i < count && !Cancelled() && !abandoned_; ++i) {
         const std::string path = retries.EntryAt(i).path;
         const Attempt attempt = CopyWithDiskSwaps(path, false);
         result = attempt.result;
         if (result == os::kErrorSuccess) {
             if (copied_ && diskStartTime_ == 0) {
-                SetDiskStartTime(copiedTime_);
+                SetDiskStartTime(LaterTime(copiedTimes_));
             }
             if (candidates_ != nullptr) {
                 candidates_->RemovePath(path);  // copied once is enough
             }
-        } else if (result == kErrorFileTooLarge) {
-            result = os::kErrorSuccess;  // reported; it cannot go on this disk
-        } else if (IsBusy(result)) {
-            if (!passRetries_.Contains(path)) {
-                passRetries_.AddFile(path);
-            }
-            result = os::kErrorSuccess;
-        } else {
-            // Cancelled, or the owner gave up on a full disk: this file is still due. Another
-            // error ends the pass and drops the file from the list.
-            keepCurrent = attempt.fromDiskSwap || result == os::kErrorOperationAborted;
+            continue;
+        }
+        if (attempt.fromDiskSwap || result == os::kErrorOperationAborted) {
+            // Cancelled, or the owner gave up on a full disk: this file and the rest are due.
+            keepCurrent = true;
             break;
         }
+        if (result != kErrorFileTooLarge && !IsBusy(result)) {
+            owner_.FileError(path, result);
+        }
+        if (result != kErrorFileTooLarge && StaysOnRetryList(result) &&
+            !passRetries_.Contains(path)) {
+            static_cast<void>(passRetries_.AddFile(path));  // a file gone since drops out
+        }
+        result = os::kErrorSuccess;
     }
-    if (cancel_ || abandoned_) {
+    if (Cancelled() || abandoned_) {
         keepCurrent = keepCurrent || i < count;
         result = result == os::kErrorSuccess ? os::kErrorOperationAborted : result;
     }
@@ -283,7 +271,7 @@ uint32_t FileCopier::RetryPass(FileList& retries) {
     for (size_t j = keepCurrent ? i : i + 1; j < count; ++j) {
         const std::string path = retries.EntryAt(j).path;
         if (!passRetries_.Contains(path)) {
-            passRetries_.AddFile(path);
+            static_cast<void>(passRetries_.AddFile(path));  // a file gone since drops out
         }
     }
     return result;
@@ -294,7 +282,7 @@ uint32_t FileCopier::OrderByTime() {
         return os::kErrorSuccess;
     }
     candidates_->OrderByTime([this](const FileEntryView& e) {
-        if (cancel_) {
+        if (Cancelled()) {
             return false;
         }
         if (capacity_ >= e.size) {
@@ -312,50 +300,103 @@ uint32_t FileCopier::MainPass() {
     }
     uint32_t result = os::kErrorSuccess;
     const size_t count = candidates_->IndexCount();
-    for (size_t i = 0; i < count && !cancel_ && !abandoned_ && result == os::kErrorSuccess; ++i) {
-        const std::string path = candidates_->SortedAt(i).path;
-        const Attempt attempt = CopyWithDiskSwaps(path, true);
+    size_t next = 0;  // the first position not dealt with
+    while (next < count && !Cancelled() && !abandoned_) {
+        const FileEntry entry = candidates_->SortedAt(next);
+        const Attempt attempt = CopyWithDiskSwaps(entry.path, true);
         result = attempt.result;
         if (attempt.fromDiskSwap) {
-            break;  // the owner's answer to a full disk ends the pass
+            break;  // the owner's answer to a full disk ends the pass; this file is due
         }
         if (result == os::kErrorSuccess) {
-            passRetries_.RemovePath(path);
+            passRetries_.RemovePath(entry.path);
+            ++next;
             if (!copied_) {
                 continue;  // gone since the scan
             }
-            if (newestCopied_ < copiedTime_) {
-                newestCopied_ = copiedTime_;
-            }
-            if (cancel_) {
+            NoteCopied();
+            if (Cancelled()) {
                 continue;
             }
             if (diskStartTime_ == 0) {
                 SetDiskStartTime(newestCopied_);
             }
-            // The archive attribute says "not backed up yet": it is cleared only when the
-            // source stayed the version that was copied.
-            uint32_t attributes = 0;
-            if (!sourceChanged_ && files_.GetAttributes(path, attributes) == os::kErrorSuccess &&
-                (attributes & os::kAttributeArchive) != 0) {
-                // A failure leaves the file due: it is copied again next time.
-                files_.SetAttributes(path, AttributesToSet(attributes & ~os::kAttributeArchive));
-            }
-        } else if (result == kErrorFileTooLarge) {
-            result = os::kErrorSuccess;  // reported and skipped; it stays due
-        } else if (IsBusy(result) || result == os::kErrorOperationAborted) {
-            if (!passRetries_.Contains(path)) {
-                passRetries_.AddFile(path);
-            }
-            result = os::kErrorSuccess;
-        } else {
-            owner_.FileError(path, result);
-            result = os::kErrorSuccess;
+            ClearArchiveAttribute(entry.path);
+            continue;
         }
+        if (result == os::kErrorOperationAborted) {
+            // Cancelled in the middle of the file: it is tried first next time.
+            if (!passRetries_.Contains(entry.path)) {
+                static_cast<void>(passRetries_.AddFile(entry.path));
+            }
+            result = os::kErrorSuccess;
+            break;
+        }
+        NoteNotCopied(entry.time);
+        if (result == kErrorFileTooLarge) {
+            // Reported and skipped; it stays due.
+        } else if (IsBusy(result)) {
+            if (!passRetries_.Contains(entry.path)) {
+                static_cast<void>(passRetries_.AddFile(entry.path));  // a file gone since drops out
+            }
+        } else {
+            owner_.FileError(entry.path, result);
+        }
+        result = os::kErrorSuccess;
+        ++next;
+    }
+    if (next < count) {
+        passCutShort_ = true;
+        NoteNotCopied(candidates_->SortedAt(next).time);  // the oldest the pass did not reach
     }
     candidates_->Clear();
     candidateTotal_ = 0;
     return result;
+}
+
+void FileCopier::NoteCopied() {
+    const os::FileTime time = LaterTime(copiedTimes_);
+    if (newestCopied_ < time) {
+        newestCopied_ = time;
+    }
+    if (passNewest_ < time) {
+        passNewest_ = time;
+    }
+}
+
+void FileCopier::NoteNotCopied(os::FileTime time) {
+    if (!oldestNotCopied_ || time < *oldestNotCopied_) {
+        oldestNotCopied_ = time;
+    }
+}
+
+// The archive attribute says "not backed up yet". It is cleared first and the source looked at
+// again after: a write that came in since the copy read the file (which sets the attribute
+// again, or not, depending on when it landed) gives the attribute back, and the next scan finds
+// the file. A failure on the way leaves the file due.
+void FileCopier::ClearArchiveAttribute(const std::string& path) {
+    uint32_t attributes = 0;
+    if (files_.GetAttributes(path, attributes) != os::kErrorSuccess ||
+        (attributes & os::kAttributeArchive) == 0) {
+        return;
+    }
+    if (files_.SetAttributes(path, AttributesToSet(attributes & ~os::kAttributeArchive)) !=
+        os::kErrorSuccess) {
+        return;
+    }
+    os::FileInfo now;
+    const uint32_t looked = files_.GetFileInfo(path, now);
+    if (looked == os::kErrorFileNotFound || looked == os::kErrorPathNotFound) {
+        return;  // deleted meanwhile: nothing left to copy
+    }
+    if (looked == os::kErrorSuccess && now.size == copiedSize_ &&
+        now.times.lastWrite == copiedTimes_.lastWrite &&
+        now.times.creation == copiedTimes_.creation) {
+        return;
+    }
+    const uint32_t current = looked == os::kErrorSuccess ? now.attributes : attributes;
+    // Should this fail too, the file's newer time still makes the next scan take it.
+    static_cast<void>(files_.SetAttributes(path, AttributesToSet(current | os::kAttributeArchive)));
 }
 
 uint32_t FileCopier::EnsureFolder(const std::string& folder) {
@@ -372,8 +413,8 @@ uint32_t FileCopier::EnsureFolder(const std::string& folder) {
 
 uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     copied_ = false;
-    copiedTime_ = 0;
-    sourceChanged_ = false;
+    copiedTimes_ = {};
+    copiedSize_ = 0;
     uint32_t attributes = 0;
     const uint32_t found = files_.GetAttributes(source, attributes);
     if (found == os::kErrorFileNotFound || found == os::kErrorPathNotFound) {
@@ -406,7 +447,8 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     }
     const std::string base = destinationRoot_ + "\\" + kRevisionsFolderName +
                              destination.substr(destinationRoot_.size());
-    EnsureFolder(FolderOf(base));  // a failure shows when the revision is written
+    // A failure shows when the revision is written.
+    static_cast<void>(EnsureFolder(FolderOf(base)));
     os::FileInfo info;
     if (const uint32_t error = files_.GetFileInfo(source, info)) {
         return error == os::kErrorFileNotFound ? os::kErrorSuccess : error;
@@ -422,7 +464,8 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     if (files_.GetFileInfo(destination, current) == os::kErrorSuccess && !current.IsDirectory() &&
         LaterTime(current.times) == LaterTime(info.times)) {
         copied_ = true;  // its backup is this version already: no copy, no revision
-        copiedTime_ = LaterTime(info.times);
+        copiedTimes_ = info.times;
+        copiedSize_ = info.size;
         return os::kErrorSuccess;
     }
     const uint32_t revision = MakeRevision(destination, base);
@@ -455,25 +498,6 @@ uint32_t FileCopier::OpenSource(const std::string& source, std::unique_ptr<os::F
     return error;
 }
 
-uint32_t FileCopier::CreateTemporary(const std::string& folder, uint32_t attributes,
-                                     std::string& path, std::unique_ptr<os::File>& file) {
-    uint32_t error = os::kErrorFileExists;
-    for (int attempt = 0;
-         attempt < 64 && (error == os::kErrorFileExists || error == os::kErrorAlreadyExists);
-         ++attempt) {
-        char digits[kTemporaryDigits + 1];
-        std::snprintf(digits, sizeof digits, "%08x", ++temporaryCounter_);
-        path = folder + "\\" + kTemporaryPrefix + digits + kTemporarySuffix;
-        os::OpenRequest request;
-        request.access = os::kAccessWrite;
-        request.share = os::kShareNone;
-        request.disposition = os::Disposition::CreateNew;
-        request.attributes = attributes;
-        error = files_.Open(path, request, file);
-    }
-    return error;
-}
-
 void FileCopier::RemoveStaleTemporaries(const std::string& folder,
                                         const std::string& sourceFolder) {
     if (!cleanedFolders_.insert(os::Upcase(folder)).second) {
@@ -481,8 +505,7 @@ void FileCopier::RemoveStaleTemporaries(const std::string& folder,
     }
     std::unique_ptr<os::DirectorySearch> search;
     os::FileInfo entry;
-    uint32_t error =
-        files_.FindFirst(folder + "\\" + kTemporaryPrefix + "*" + kTemporarySuffix, search, entry);
+    uint32_t error = files_.FindFirst(TemporaryFilesIn(folder), search, entry);
     while (error == os::kErrorSuccess) {
         if (!entry.IsDirectory() && IsTemporaryName(entry.name)) {
             os::FileInfo user;
@@ -490,17 +513,18 @@ void FileCopier::RemoveStaleTemporaries(const std::string& folder,
                 !sourceFolder.empty() &&
                 files_.GetFileInfo(sourceFolder + "\\" + entry.name, user) == os::kErrorSuccess;
             if (!usersOwn) {
-                files_.DeleteFile(folder + "\\" + entry.name);  // still in use: next time
+                // One still in use is removed next time.
+                static_cast<void>(files_.DeleteFile(folder + "\\" + entry.name));
             }
         }
         error = search->Next(entry);
     }
 }
 
-uint32_t FileCopier::CopyData(os::File& in, os::File& out, bool countBytes) {
+uint32_t FileCopier::CopyData(os::File& in, ReplacementFile& out, bool countBytes) {
     std::byte* buffer = buffer_.get();
     for (;;) {
-        if (cancel_) {
+        if (Cancelled()) {
             return os::kErrorOperationAborted;
         }
         uint32_t got = 0;
@@ -510,20 +534,13 @@ uint32_t FileCopier::CopyData(os::File& in, os::File& out, bool countBytes) {
         if (got == 0) {
             return os::kErrorSuccess;
         }
-        uint32_t done = 0;
-        while (done < got) {
-            uint32_t written = 0;
-            const uint32_t error = out.Write(buffer + done, got - done, written);
-            done += written;
-            if (countBytes) {
-                bytesCopied_ += written;
-            }
-            if (error != os::kErrorSuccess) {
-                return error;
-            }
-            if (written == 0) {
-                return os::kErrorDiskFull;
-            }
+        uint32_t written = 0;
+        const uint32_t error = out.WriteAll(buffer, got, written);
+        if (countBytes) {
+            bytesCopied_ += written;
+        }
+        if (error != os::kErrorSuccess) {
+            return error;
         }
     }
 }
@@ -546,8 +563,9 @@ void FileCopier::KeepCreationTime(const std::string& path, const os::FileTimes& 
     request.share = os::kShareNone;
     request.disposition = os::Disposition::OpenExisting;
     if (files_.Open(path, request, file) == os::kErrorSuccess) {
-        file->SetTimes(times);
-        file->Close();
+        // What came of it is read back below.
+        static_cast<void>(file->SetTimes(times));
+        static_cast<void>(file->Close());
     }
     if (files_.GetFileInfo(path, info) == os::kErrorSuccess &&
         info.times.creation != times.creation) {
@@ -555,117 +573,157 @@ void FileCopier::KeepCreationTime(const std::string& path, const os::FileTimes& 
     }
 }
 
+bool FileCopier::OldCopy::IsProtected() const {
+    return exists && (attributes & kProtectingAttributes) != 0;
+}
+
+void FileCopier::ShowCurrentNames(const std::string& source, const std::string& destination) {
+    std::lock_guard lock(mutex_);
+    currentSource_ = source;
+    currentDestination_ = destination;
+}
+
+// Size, times and attributes come from the open source (asking by name costs more on some
+// systems); the open also tells when another program holds the file.
+uint32_t FileCopier::ReadSourceFacts(os::File& in, const std::string& source, SourceFacts& facts) {
+    if (const uint32_t error = in.GetSize(facts.size)) {
+        return error;
+    }
+    if (const uint32_t error = in.GetTimes(facts.times)) {
+        return error;
+    }
+    return files_.GetAttributes(source, facts.attributes);
+}
+
+FileCopier::OldCopy FileCopier::LookAtOldCopy(const std::string& destination) {
+    OldCopy old;
+    uint32_t attributes = 0;
+    if (files_.GetAttributes(destination, attributes) == os::kErrorSuccess) {
+        old.isFolder = (attributes & os::kAttributeDirectory) != 0;
+        old.exists = !old.isFolder;
+        old.attributes = attributes;
+    }
+    return old;
+}
+
+// Free space for the new copy beside the old one; failing that, in its place (the old copy is
+// deleted first); failing that, a full disk, or a file too large for any disk of this size.
+uint32_t FileCopier::MakeRoom(const std::string& source, const std::string& destination,
+                              uint64_t size, const OldCopy& old, bool& inPlace) {
+    inPlace = false;
+    const uint64_t free = FreeSpaceFor(destination, size);
+    if (free >= size) {
+        return os::kErrorSuccess;
+    }
+    if (!old.exists || size - free > FileSizeOf(files_, destination)) {
+        if (capacity_ >= size) {
+            return os::kErrorDiskFull;  // it would fit an empty disk
+        }
+        owner_.FileTooLarge(source);
+        return kErrorFileTooLarge;
+    }
+    inPlace = true;  // it fits only where the old copy is
+    if (old.IsProtected()) {
+        // Whether it worked, the delete tells.
+        static_cast<void>(files_.SetAttributes(destination, os::kAttributeNormal));
+    }
+    const uint32_t error = files_.DeleteFile(destination);
+    if (error != os::kErrorSuccess && old.IsProtected()) {
+        // Put back as it was; should that fail, the next copy unprotects it again.
+        static_cast<void>(files_.SetAttributes(destination, AttributesToSet(old.attributes)));
+    }
+    return error;
+}
+
+// The data and times, into a temporary file of the backup's folder. It is made with the
+// source's attributes but read-only and the ones set only later, so that usually nothing is left
+// to set once it is in place.
+uint32_t FileCopier::WriteNewCopy(os::File& in, const std::string& folder, const SourceFacts& facts,
+                                  bool countBytes, ReplacementFile& replacement,
+                                  uint32_t& madeWith) {
+    madeWith = AttributesToSet(facts.attributes & kCreatedWithAttributes);
+    if (const uint32_t error = replacement.Create(folder, madeWith)) {
+        return error;
+    }
+    uint32_t result = CopyData(in, replacement, countBytes);
+    if (result == os::kErrorSuccess && Cancelled()) {
+        result = os::kErrorOperationAborted;
+    }
+    if (result == os::kErrorSuccess) {
+        result = replacement.file().SetTimes(facts.times);
+    }
+    const uint32_t closed = replacement.Close();
+    return result != os::kErrorSuccess ? result : closed;
+}
+
+// The complete new copy takes the old one's place in one step, then gets the attributes it was
+// not made with.
+uint32_t FileCopier::PutNewCopyInPlace(ReplacementFile& replacement, const std::string& destination,
+                                       const SourceFacts& facts, const OldCopy& old, bool inPlace,
+                                       uint32_t madeWith) {
+    const bool unprotect = old.IsProtected() && !inPlace;
+    if (unprotect) {
+        // Whether it worked, the move tells.
+        static_cast<void>(files_.SetAttributes(destination, os::kAttributeNormal));
+    }
+    if (const uint32_t error = replacement.MoveOver(destination)) {
+        if (unprotect) {
+            // Put back as it was; should that fail, the next copy unprotects it again.
+            static_cast<void>(files_.SetAttributes(destination, AttributesToSet(old.attributes)));
+        }
+        return error;
+    }
+    if (old.exists) {
+        KeepCreationTime(destination, facts.times);
+    }
+    const uint32_t wanted = AttributesToSet(facts.attributes);
+    if (wanted != AttributesToSet(madeWith | os::kAttributeArchive)) {
+        // On failure the data is there; the source stays due and is copied again.
+        return files_.SetAttributes(destination, wanted);
+    }
+    return os::kErrorSuccess;
+}
+
 uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& destination,
                                   bool countBytes) {
-    {
-        std::lock_guard lock(mutex_);
-        currentSource_ = source;
-        currentDestination_ = destination;
-    }
+    ShowCurrentNames(source, destination);
     copied_ = false;
-    sourceChanged_ = false;
     const std::string folder = FolderOf(destination);
     RemoveStaleTemporaries(folder, FolderOf(source));
     if (!buffer_) {
         return os::kErrorNotEnoughMemory;
     }
-    // Size, times and attributes come from the open source (asking by name costs more on some
-    // systems); the open also tells when another program holds the file.
     std::unique_ptr<os::File> in;
     if (const uint32_t error = OpenSource(source, in)) {
         return error;
     }
-    uint64_t size = 0;
-    os::FileTimes times;
-    uint32_t attributes = 0;
-    if (const uint32_t error = in->GetSize(size)) {
+    SourceFacts facts;
+    if (const uint32_t error = ReadSourceFacts(*in, source, facts)) {
         return error;
     }
-    if (const uint32_t error = in->GetTimes(times)) {
-        return error;
+    const OldCopy old = LookAtOldCopy(destination);
+    if (old.isFolder) {
+        // The source was a folder once, and its backup still is; the user must move it away.
+        return os::kErrorDirectoryNotSupported;
     }
-    if (const uint32_t error = files_.GetAttributes(source, attributes)) {
-        return error;
-    }
-    uint32_t oldAttributes = 0;
-    const bool hasOld = files_.GetAttributes(destination, oldAttributes) == os::kErrorSuccess &&
-                        (oldAttributes & os::kAttributeDirectory) == 0;
-    const bool protectedOld = hasOld && (oldAttributes & kProtectingAttributes) != 0;
-    const uint64_t free = FreeSpaceFor(destination, size);
     bool inPlace = false;
-    if (free < size) {
-        if (hasOld && size - free <= FileSizeOf(files_, destination)) {
-            inPlace = true;  // it fits only where the old copy is
-        } else if (capacity_ >= size) {
-            return os::kErrorDiskFull;  // it would fit an empty disk
-        } else {
-            owner_.FileTooLarge(source);
-            return kErrorFileTooLarge;
-        }
-    }
-    if (inPlace) {
-        if (protectedOld) {
-            files_.SetAttributes(destination, os::kAttributeNormal);  // the delete tells
-        }
-        if (const uint32_t error = files_.DeleteFile(destination)) {
-            if (protectedOld) {
-                files_.SetAttributes(destination, AttributesToSet(oldAttributes));
-            }
-            return error;
-        }
-    }
-
-    std::string temporaryPath;
-    std::unique_ptr<os::File> out;
-    // The new copy is made with the source's attributes, but for read-only and the ones set
-    // only later: usually there is nothing left to set once it is in place.
-    const uint32_t madeWith = AttributesToSet(attributes & kCreatedWithAttributes);
-    if (const uint32_t error = CreateTemporary(folder, madeWith, temporaryPath, out)) {
+    if (const uint32_t error = MakeRoom(source, destination, facts.size, old, inPlace)) {
         return error;
     }
-    TemporaryFile temporary(files_, temporaryPath);
-    uint32_t result = CopyData(*in, *out, countBytes);
-    if (result == os::kErrorSuccess && cancel_) {
-        result = os::kErrorOperationAborted;
-    }
-    if (result == os::kErrorSuccess) {
-        result = out->SetTimes(times);
-    }
-    const uint32_t closed = out->Close();
-    if (result == os::kErrorSuccess) {
-        result = closed;  // a write the system held back may fail only now
-    }
-    if (result != os::kErrorSuccess) {
-        return result;
-    }
-
-    // Complete: it takes the old copy's place in one step.
-    const bool unprotect = protectedOld && !inPlace;
-    if (unprotect) {
-        files_.SetAttributes(destination, os::kAttributeNormal);  // the move tells
-    }
-    if (const uint32_t error = files_.MoveFile(temporaryPath, destination, true)) {
-        if (unprotect) {
-            files_.SetAttributes(destination, AttributesToSet(oldAttributes));
-        }
+    ReplacementFile replacement(files_, temporaryCounter_);
+    uint32_t madeWith = 0;
+    if (const uint32_t error =
+            WriteNewCopy(*in, folder, facts, countBytes, replacement, madeWith)) {
         return error;
     }
-    temporary.Release();
-    if (hasOld) {
-        KeepCreationTime(destination, times);
+    if (const uint32_t error =
+            PutNewCopyInPlace(replacement, destination, facts, old, inPlace, madeWith)) {
+        return error;
     }
-    const uint32_t wanted = AttributesToSet(attributes);
-    if (wanted != AttributesToSet(madeWith | os::kAttributeArchive)) {
-        if (const uint32_t error = files_.SetAttributes(destination, wanted)) {
-            return error;  // the data is there; the source stays due and is copied again
-        }
-    }
-    SpendFreeSpace(size);
-    // A source that another program wrote to meanwhile is copied again next time.
-    os::FileTimes now;
-    sourceChanged_ = in->GetTimes(now) != os::kErrorSuccess || now.lastWrite != times.lastWrite;
+    SpendFreeSpace(facts.size);
     copied_ = true;
-    copiedTime_ = LaterTime(times);
+    copiedTimes_ = facts.times;
+    copiedSize_ = facts.size;
     return os::kErrorSuccess;
 }
 
@@ -682,7 +740,7 @@ uint32_t FileCopier::CreateDirectoryTree(const std::string& path) {
     }
     const size_t start =
         path.size() >= 2 && path[0] == '\\' && path[1] == '\\' ? VolumeOf(path).size() : 0;
-    for (size_t slash = path.find('\\', start); slash != std::string::npos && !cancel_;
+    for (size_t slash = path.find('\\', start); slash != std::string::npos && !Cancelled();
          slash = path.find('\\', slash + 1)) {
         if (slash == 0) {
             continue;

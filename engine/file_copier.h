@@ -3,17 +3,15 @@
 // the same paths on the backup disk, with the sources' attributes and times, numbered revisions
 // of the copies it replaces, and the swap of a full disk through its owner.
 //
-// A backup copy is replaced only by a complete new one: the new copy is written under a
-// temporary name in the same folder and moved over the old one when it is complete, with its
-// times and attributes set. A cancel, an error or a full disk leaves the old copy as it was. Only
-// when the new copy cannot fit beside the old one but fits in its place is the old one removed
-// first.
+// A backup copy is replaced only by a complete new one (replacement_file.h): a cancel, an error
+// or a full disk leaves the old copy as it was. Only when the new copy cannot fit beside the old
+// one but fits in its place is the old one removed first. Temporary files left behind by a crash
+// are removed the next time the copier writes to their folder, unless the source folder it
+// mirrors holds a file of the same name (then it is the backup of a user's file).
 //
-// Temporary files are named "~Ferrolin2-" + 8 hexadecimal digits + ".partial". They are created
-// with create-new (an existing file of that name is never touched) and, left behind by a crash,
-// removed the next time the copier writes to their folder, unless the source folder it mirrors
-// holds a file of the same name (then it is the backup of a user's file). Their names hold no
-// ".(", so a revision search never counts one as a revision.
+// The watermark a pass hands back moves up to the newest file time copied in this pass; a pass
+// cut short (cancelled, a disk given up) stops it below the oldest candidate it did not copy, so
+// that it never claims a file the pass did not reach.
 //
 // Threads: the pass runs on one thread; Cancel, PercentDone, CurrentSource and
 // CurrentDestination may be called from any other.
@@ -23,12 +21,14 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 
 #include "engine/copier_owner.h"
 #include "engine/file_list.h"
+#include "engine/replacement_file.h"
 #include "os/file_system.h"
 #include "settings/settings_store.h"
 
@@ -38,9 +38,6 @@ namespace engine {
 inline constexpr uint32_t kCopyBlockBytes = 32768;
 // ERROR_FILE_TOO_LARGE: the file is larger than the whole disk; it was reported and skipped.
 inline constexpr uint32_t kErrorFileTooLarge = 223;
-
-// True for the name of one of the copier's temporary files.
-bool IsTemporaryName(std::string_view name);
 
 // Where a source file's backup goes under a destination root ("E:" or a folder): the source
 // path after its drive ("C:\a\b.txt" gives "E:\a\b.txt"), a network path after its first
@@ -60,7 +57,8 @@ class FileCopier {
 
     // Copies the retry list, then the candidates oldest first, under destination; leaves on
     // retries the files to try again and moves watermark forward (never back) to the newest
-    // file time copied by the candidates' part. Returns 0, also when cancelled, or an error.
+    // file time the candidates' part copied, but not past the oldest candidate it did not copy
+    // when it was cut short. Returns 0, also when cancelled, or an error.
     uint32_t CopyPass(FileList& candidates, const std::string& destination, FileList& retries,
                       os::FileTime& watermark);
 
@@ -72,7 +70,8 @@ class FileCopier {
     // One source file to its backup path, with its revision; 0 when copied, when its backup
     // already has its time (revisions kept) and when the source is gone.
     uint32_t CopyOneFile(const std::string& source, bool countBytes);
-    // One file's data, attributes and times to destination, through a temporary file.
+    // One file's data, attributes and times to destination, through a temporary file. A folder
+    // in the backup's place gives 336 (the file cannot be backed up until it is gone).
     uint32_t CopyFileData(const std::string& source, const std::string& destination,
                           bool countBytes);
     // Keeps the current copy as the next numbered revision of revisionBase (pruning to the
@@ -89,9 +88,14 @@ class FileCopier {
     // Bytes copied by this pass as a percentage of the candidates' total: 0 before anything is
     // copied, 99 when bytes were copied but there is no total; may pass 100 when files grew.
     unsigned PercentDone() const;
+    // True from the start of a copy pass (its figures and names reset) to its end.
+    bool PassRunning() const { return passRunning_; }
     std::string CurrentSource() const;
     std::string CurrentDestination() const;
     void Cancel() { cancel_ = true; }
+    // A flag that cancels whatever runs now or starts later, as long as it is set (the engine's
+    // stop); the copier never clears it. Null for none.
+    void SetStopSignal(const std::atomic<bool>* stop) { stop_ = stop; }
 
     // The file time of the first file copied to the disk now in the drive (0: none yet).
     os::FileTime DiskStartTime() const { return diskStartTime_; }
@@ -103,19 +107,49 @@ class FileCopier {
         uint32_t result = 0;
         bool fromDiskSwap = false;  // the result is the owner's answer to a full disk
     };
+    // What the copy takes from the open source.
+    struct SourceFacts {
+        uint64_t size = 0;
+        os::FileTimes times;
+        uint32_t attributes = 0;
+    };
+    // What is at the backup's place on the disk before the copy.
+    struct OldCopy {
+        bool exists = false;  // a file
+        bool isFolder = false;
+        uint32_t attributes = 0;
+        bool IsProtected() const;  // read-only, hidden or system: it must be unprotected first
+    };
 
+    bool Cancelled() const { return cancel_ || (stop_ != nullptr && *stop_); }
     Attempt CopyWithDiskSwaps(const std::string& path, bool countBytes);
     void SetDiskStartTime(os::FileTime time);
     void ForgetDisk();
+    // The candidate copied last was a new version on the disk, with this time.
+    void NoteCopied();
+    // The candidate at this time was not copied.
+    void NoteNotCopied(os::FileTime time);
+    void ClearArchiveAttribute(const std::string& path);
     uint32_t EnsureFolder(const std::string& folder);
+
+    // The steps of CopyFileData.
+    void ShowCurrentNames(const std::string& source, const std::string& destination);
     uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file);
-    uint32_t CreateTemporary(const std::string& folder, uint32_t attributes, std::string& path,
-                             std::unique_ptr<os::File>& file);
+    uint32_t ReadSourceFacts(os::File& in, const std::string& source, SourceFacts& facts);
+    OldCopy LookAtOldCopy(const std::string& destination);
+    uint32_t MakeRoom(const std::string& source, const std::string& destination, uint64_t size,
+                      const OldCopy& old, bool& inPlace);
+    uint32_t WriteNewCopy(os::File& in, const std::string& folder, const SourceFacts& facts,
+                          bool countBytes, ReplacementFile& replacement, uint32_t& madeWith);
+    uint32_t PutNewCopyInPlace(ReplacementFile& replacement, const std::string& destination,
+                               const SourceFacts& facts, const OldCopy& old, bool inPlace,
+                               uint32_t madeWith);
+    uint32_t CopyData(os::File& in, ReplacementFile& out, bool countBytes);
+
     uint64_t FreeSpaceFor(const std::string& path, uint64_t needed);
     void SpendFreeSpace(uint64_t bytes);
     void RemoveStaleTemporaries(const std::string& folder, const std::string& sourceFolder);
     void KeepCreationTime(const std::string& path, const os::FileTimes& times);
-    uint32_t CopyData(os::File& in, os::File& out, bool countBytes);
 
     os::FileSystem& files_;
     CopierOwner& owner_;
@@ -131,16 +165,24 @@ class FileCopier {
     std::atomic<uint64_t> candidateTotal_{0};
     std::atomic<uint32_t> revisionLimit_;
     std::atomic<bool> cancel_{false};
+    const std::atomic<bool>* stop_ = nullptr;
+    std::atomic<bool> passRunning_{false};
     uint64_t capacity_ = UINT64_MAX;
     std::string destinationRoot_;
     FileList* candidates_ = nullptr;
     FileList passRetries_;
     bool abandoned_ = false;  // the disk stayed full through every swap: the pass ends
+    // This pass's newest file time copied by the candidates' part, the oldest candidate it did
+    // not copy (when there was one), and whether it ended before it had dealt with them all.
+    os::FileTime passNewest_ = 0;
+    std::optional<os::FileTime> oldestNotCopied_;
+    bool passCutShort_ = false;
 
-    // What the last CopyOneFile put on the disk: a version of the source with this time.
+    // What the last CopyOneFile put on the disk: the version of the source it read, by its
+    // times and size.
     bool copied_ = false;
-    os::FileTime copiedTime_ = 0;
-    bool sourceChanged_ = false;  // and the source was written to while it was copied
+    os::FileTimes copiedTimes_;
+    uint64_t copiedSize_ = 0;
 
     struct AlignedFree {
         void operator()(std::byte* p) const;

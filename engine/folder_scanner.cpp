@@ -77,7 +77,7 @@ bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
                 open(path);  // may grow the stack: top is not used after this
             }
         }
-        if (cancel_) {
+        if (Cancelled()) {
             return false;
         }
     }

@@ -34,6 +34,9 @@ class FolderScanner {
     uint64_t FolderSize(const std::string& folder);
     // A running scan or size stops after the current entry.
     void Cancel() { cancel_ = true; }
+    // A flag that cancels whatever scan runs now or starts later, as long as it is set (the
+    // engine's stop); the scanner never clears it. Null for none.
+    void SetStopSignal(const std::atomic<bool>* stop) { stop_ = stop; }
 
     // The folders the last ScanFolder or FolderSize could not search.
     const std::vector<SkippedFolder>& Skipped() const { return skipped_; }
@@ -42,8 +45,11 @@ class FolderScanner {
     template <typename OnFile>
     bool Walk(const std::string& folder, OnFile onFile);
 
+    bool Cancelled() const { return cancel_ || (stop_ != nullptr && *stop_); }
+
     os::FileSystem& files_;
     std::atomic<bool> cancel_{false};
+    const std::atomic<bool>* stop_ = nullptr;
     std::vector<SkippedFolder> skipped_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "engine/retry_log.h"
 #include "os/errors.h"
+#include "os/text.h"
 
 namespace engine {
 
@@ -15,10 +16,13 @@ constexpr uint32_t kEveryChangeWaitMs =
     300000;  // with the change watcher: a pass every 5 minutes anyway
 constexpr uint32_t kLongestWaitPiece = 0x7FFFFFFF;
 constexpr uint32_t kStopWaitMs = 2000;
+// How long the engine's end waits for a worker in a prompt it has closed: 40 times 250 ms.
+constexpr int kClosingWaits = 40;
+constexpr uint32_t kClosingWaitMs = 250;
 
 // The worker whose pass runs on this thread; null on other threads (RunPassForFolders runs on the
 // user-interface thread while the worker is stopped).
-thread_local const std::atomic<bool>* currentStopFlag = nullptr;
+thread_local const CKRVMirrorEngine::WorkerControl* currentWorker = nullptr;
 
 }  // namespace
 
@@ -42,44 +46,57 @@ CKRVMirrorEngine::CKRVMirrorEngine(const EngineServices& services)
       copier_(services.machine.files, *this, store_, 0),
       watcher_(services.machine.files, services.machine.clock),
       scheduler_(services.machine.clock, store_) {
-    LoadRetryLog(machine_.files, retryLogPath_, retryList_);
+    // A missing or unreadable file leaves the list empty.
+    static_cast<void>(LoadRetryLog(machine_.files, retryLogPath_, retryList_));
     LoadSettings();
 }
 
 CKRVMirrorEngine::~CKRVMirrorEngine() {
     Stop();
     {
-        // Every thread of the engine ends before its members go: a worker still inside a
-        // prompt is waited for here.
+        // Every thread of the engine ends before its members go. A worker that Stop gave up on
+        // is inside a prompt: the prompt is closed (as Cancel) and the worker, which is
+        // stopping, ends; so this waits for no one who waits for the user.
         std::lock_guard lock(threadsMutex_);
+        prompts_.CloseAll();
+        for (int i = 0; i < kClosingWaits && !retired_.empty(); ++i) {
+            std::erase_if(retired_, [](const std::unique_ptr<os::Thread>& thread) {
+                return thread->WaitForExit(kClosingWaitMs);
+            });
+            prompts_.CloseAll();  // one that opened meanwhile
+        }
         worker_.reset();
-        retired_.clear();
+        retired_.clear();  // a worker inside a system call that does not return still ends here
     }
     FinishProgress();
-    SaveRetryLog(machine_.files, retryLogPath_, retryList_);
+    // A failure leaves the files of the list to be found again by their times or attributes.
+    static_cast<void>(SaveRetryLog(machine_.files, retryLogPath_, retryList_));
 }
 
 // Reads, in this order: last-sync time, sources, exclusions, destination, revisions, warnings,
 // show progress, schedule type; then the wait interval of the schedule. A value that cannot be
 // read keeps what the snapshot had, by the store's rules (lists and the schedule type read as
-// empty and 0).
+// empty and 0); the interval of schedule type 1 is the Scheduling page's 15 minutes when it is
+// missing or out of its range, never 0.
 void CKRVMirrorEngine::LoadSettings() {
     Snapshot next = snapshot();
-    store_.ReadStartTime(next.lastSync);
-    store_.ReadSourceList(next.sources);
-    store_.ReadFilterList(next.exclusions);
-    store_.ReadDestination(next.destination);
-    store_.ReadRevisions(next.revisions);
-    store_.ReadWarningStatus(next.warnings);
-    store_.ReadProgressStatus(next.showProgress);
-    store_.ReadSchedulerValue(settings::names::kSchedulerType, next.scheduleType);
+    // Each read applies its value's "missing" rule on failure.
+    static_cast<void>(store_.ReadStartTime(next.lastSync));
+    static_cast<void>(store_.ReadSourceList(next.sources));
+    static_cast<void>(store_.ReadFilterList(next.exclusions));
+    static_cast<void>(store_.ReadDestination(next.destination));
+    static_cast<void>(store_.ReadRevisions(next.revisions));
+    static_cast<void>(store_.ReadWarningStatus(next.warnings));
+    static_cast<void>(store_.ReadProgressStatus(next.showProgress));
+    static_cast<void>(
+        store_.ReadSchedulerValue(settings::names::kSchedulerType, next.scheduleType));
     if (next.scheduleType == settings::kScheduleOnEveryChange) {
         next.waitIntervalMs = kEveryChangeWaitMs;
     } else if (next.scheduleType == settings::kScheduleEveryInterval) {
         uint32_t minutes = 0;
-        if (store_.ReadIntervalMinutes(minutes) == os::kErrorSuccess) {
-            next.waitIntervalMs = static_cast<uint64_t>(minutes) * 60000;
-        }
+        // Gives the default interval whenever the stored one cannot be used.
+        static_cast<void>(store_.ReadIntervalMinutes(minutes));
+        next.waitIntervalMs = static_cast<uint64_t>(minutes) * 60000;
     } else {
         next.waitIntervalMs = kWaitForever;
     }
@@ -106,6 +123,10 @@ uint32_t CKRVMirrorEngine::Start() {
     std::erase_if(retired_, [](const std::unique_ptr<os::Thread>& t) { return t->WaitForExit(0); });
     wake_->Reset();  // the signal Stop gave the last worker is not a request for a pass
     auto control = std::make_shared<WorkerControl>();
+    control->stopEvent = machine_.clock.CreateEvent(true, false);
+    if (!control->stopEvent) {
+        return os::kErrorNotEnoughMemory;
+    }
     const uint32_t error =
         machine_.clock.StartThread([this, control] { Worker(control); }, worker_);
     if (error == os::kErrorSuccess) {
@@ -115,19 +136,25 @@ uint32_t CKRVMirrorEngine::Start() {
 }
 
 void CKRVMirrorEngine::Stop() {
-    copier_.Cancel();
-    scanner_.Cancel();
-    scheduler_.Stop();
     std::lock_guard lock(threadsMutex_);
+    // The flag first: whatever the worker starts from now on (a scan, a copy, the watcher or
+    // the scheduler) sees it, so the cancels below cannot be lost.
     if (control_) {
         control_->stop = true;
+        control_->stopEvent->Set();
     }
-    watcher_.Stop();
+    copier_.Cancel();
+    scanner_.Cancel();
+    StopHelpers();
     wake_->Set();
     if (worker_) {
         if (worker_->WaitForExit(kStopWaitMs)) {
             worker_.reset();
         } else {
+            {
+                std::lock_guard settingsLock(settingsWriteMutex_);
+                control_->retired = true;
+            }
             retired_.push_back(std::move(worker_));  // it ends by itself after its prompt
         }
     }
@@ -137,12 +164,114 @@ void CKRVMirrorEngine::Wake() {
     wake_->Set();
 }
 
+void CKRVMirrorEngine::StartHelpers(const Snapshot& settings, const WorkerControl& control) {
+    std::lock_guard lock(helpersMutex_);
+    if (control.stop) {
+        return;  // Stop has stopped them already, or waits for this lock to do so
+    }
+    // A failure to start leaves the engine to its time-outs and the copy commands.
+    if (settings.scheduleType == settings::kScheduleOnEveryChange) {
+        static_cast<void>(watcher_.Start(*wake_, settings.sources));
+    } else if (settings.scheduleType == settings::kScheduleDaysOfWeek) {
+        static_cast<void>(scheduler_.Start(*wake_));
+    }
+}
+
+void CKRVMirrorEngine::StopHelpers() {
+    std::lock_guard lock(helpersMutex_);
+    watcher_.Stop();
+    // A failure to store the last run only lets a run of today happen again after a restart.
+    static_cast<void>(scheduler_.Stop());
+}
+
+void CKRVMirrorEngine::ReportDeadWatcher() {
+    std::optional<ChangeWatcher::Failure> failure;
+    {
+        std::lock_guard lock(helpersMutex_);
+        failure = watcher_.LastFailure();
+    }
+    if (!failure) {
+        return;
+    }
+    // A failed wait names no folder: the watch of all of them ended.
+    const std::vector<std::string> sources = snapshot().sources;
+    const std::string folder = !failure->folder.empty() ? failure->folder
+                               : sources.empty()        ? ""
+                                                        : sources.front();
+    ReportFolder(folder, failure->error);
+}
+
+void CKRVMirrorEngine::ReportSkippedFolders() {
+    for (const SkippedFolder& skipped : scanner_.Skipped()) {
+        ReportFolder(skipped.path, skipped.error);
+    }
+}
+
+void CKRVMirrorEngine::ReportFolder(const std::string& folder, uint32_t error) {
+    if (StopRequested() || folder.empty()) {
+        return;
+    }
+    std::string key = os::Upcase(folder);
+    {
+        std::lock_guard lock(reportedMutex_);
+        if (reportedFolders_.count(key) != 0) {
+            return;
+        }
+    }
+    // Another window on screen: it is told at the next pass instead.
+    if (prompts_.FileError(folder, error)) {
+        std::lock_guard lock(reportedMutex_);
+        reportedFolders_.insert(std::move(key));
+    }
+}
+
 bool CKRVMirrorEngine::StopRequested() const {
-    return currentStopFlag != nullptr && *currentStopFlag;
+    return currentWorker != nullptr && currentWorker->stop;
+}
+
+bool CKRVMirrorEngine::Pause(uint32_t milliseconds) {
+    if (currentWorker == nullptr) {
+        machine_.clock.Sleep(milliseconds);
+        return false;
+    }
+    return machine_.clock.Wait(*currentWorker->stopEvent, milliseconds).status ==
+           os::WaitStatus::Signalled;
 }
 
 bool CKRVMirrorEngine::CanWaitForPromptGuard() const {
-    return currentStopFlag != nullptr;
+    return currentWorker != nullptr;
+}
+
+void CKRVMirrorEngine::RequestCompleteCopy() {
+    {
+        std::lock_guard lock(settingsWriteMutex_);
+        // A failure leaves the last-sync time as it was: the next pass copies what changed.
+        static_cast<void>(store_.WriteStartTime(0));
+    }
+    Wake();
+}
+
+uint32_t CKRVMirrorEngine::StoreLastSyncTime(os::FileTime startedFrom, os::FileTime newTime) {
+    std::lock_guard lock(settingsWriteMutex_);
+    if (currentWorker != nullptr && currentWorker->retired) {
+        return os::kErrorSuccess;  // the settings are the sheet's now; these files come again
+    }
+    os::FileTime stored = startedFrom;
+    if (store_.ReadStartTime(stored) == os::kErrorSuccess && stored != startedFrom) {
+        return os::kErrorSuccess;  // asked for meanwhile: the next pass starts from what is stored
+    }
+    {
+        std::lock_guard snapshotLock(snapshotMutex_);
+        snapshot_.lastSync = newTime;
+    }
+    return store_.WriteStartTime(newTime);
+}
+
+void CKRVMirrorEngine::WriteSetting(const std::function<void()>& write) {
+    std::lock_guard lock(settingsWriteMutex_);
+    if (currentWorker == nullptr || !currentWorker->retired) {
+        write();
+    }
 }
 
 uint32_t CKRVMirrorEngine::Pass(bool showProgress) {
@@ -170,7 +299,9 @@ os::WaitStatus CKRVMirrorEngine::WaitForWake(uint64_t intervalMs, const WorkerCo
 
 void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
     std::lock_guard gate(*workerGate_);
-    currentStopFlag = &control->stop;
+    currentWorker = control.get();
+    copier_.SetStopSignal(&control->stop);
+    scanner_.SetStopSignal(&control->stop);
     uint32_t result = os::kErrorSuccess;
     LoadSettings();
     Snapshot settings = snapshot();
@@ -190,11 +321,7 @@ void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
         }
         // No reset here: Start did it, and a copy command given since (the tray's "Copy now"
         // right after the start, the session end) must not be lost.
-        if (settings.scheduleType == settings::kScheduleOnEveryChange && !control->stop) {
-            watcher_.Start(*wake_, settings.sources);
-        } else if (settings.scheduleType == settings::kScheduleDaysOfWeek) {
-            scheduler_.Start(*wake_);
-        }
+        StartHelpers(settings, *control);
         bool sessionEndCopied = false;
         while (!control->stop && !(shared_.shutdownCopyPending && sessionEndCopied)) {
             // A session end that is waiting for its copy gets it at once, however early it came.
@@ -204,6 +331,7 @@ void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
             if (control->stop || woke == os::WaitStatus::Failed) {
                 break;
             }
+            ReportDeadWatcher();
             mainWindow_.PostAnimateStart();
             if (woke == os::WaitStatus::Signalled) {
                 // Let a burst of changes settle: wait until 5 seconds pass without a new
@@ -226,22 +354,27 @@ void CKRVMirrorEngine::Worker(const std::shared_ptr<WorkerControl>& control) {
                 break;  // no further passes until the engine is started again
             }
         }
+        StopHelpers();  // the threads the worker started end with it
     }
     if (shared_.shutdownCopyPending) {
         EndSession();
     }
     lastWorkerResult_ = result;
-    currentStopFlag = nullptr;
+    copier_.SetStopSignal(nullptr);
+    scanner_.SetStopSignal(nullptr);
+    currentWorker = nullptr;
 }
 
 // The session-end copy is done: shut Windows down, whatever kind of session end it had started.
 void CKRVMirrorEngine::EndSession() {
-    machine_.system.ShutDown();
+    // Nothing is left to do when Windows refuses: the session goes on as the user left it.
+    static_cast<void>(machine_.system.ShutDown());
 }
 
 uint32_t CKRVMirrorEngine::StartProgress() {
     FinishProgress();
     shared_.progress.cancelled = false;
+    shared_.progress.SetNames({}, {});  // not the last pass's file
     uint32_t error = machine_.clock.StartThread(
         [this] {
             progressView_.RunProgressDialog(shared_.progress, machine_.clock);
@@ -256,24 +389,25 @@ uint32_t CKRVMirrorEngine::StartProgress() {
     return error;
 }
 
-// Once a second: the copier's percentage and its current names, for the dialog to show.
+// Once at once and then once a second: the copier's percentage and its current names, for the
+// dialog to show. Only the pass says 100, which closes the dialog (files that grew since the
+// scan can take the copier past 100 % while it still copies): the poll never replaces it.
 void CKRVMirrorEngine::ProgressPoll() {
     ProgressState& progress = shared_.progress;
-    if (progress.cancelled) {
+    auto look = [&] {
+        if (!copier_.PassRunning()) {
+            return progress.percent < 100;  // the copy has not begun: nothing of it to show yet
+        }
+        progress.SetNames(copier_.CurrentSource(), copier_.CurrentDestination());
+        return progress.OfferPercent(copier_.PercentDone());
+    };
+    if (progress.cancelled || !look()) {
         return;
     }
-    progress.percent = std::min(copier_.PercentDone(), 99u);
-    while (progress.percent < 100) {
+    for (;;) {
         machine_.clock.Sleep(1000);
-        if (progress.cancelled || progress.percent >= 100) {
-            break;
-        }
-        // Only the pass says 100, which closes the dialog: files that grew since the scan can
-        // take the copier past 100 % while it still copies.
-        progress.percent = std::min(copier_.PercentDone(), 99u);
-        progress.SetNames(copier_.CurrentSource(), copier_.CurrentDestination());
-        if (progress.cancelled) {
-            break;
+        if (progress.cancelled || !look() || progress.cancelled) {
+            return;
         }
     }
 }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,7 +62,8 @@ inline constexpr uint64_t kWaitForever = UINT64_MAX;
 class CKRVMirrorEngine final : public CopierOwner {
   public:
     explicit CKRVMirrorEngine(const EngineServices& services);
-    // Stops the worker, waits for every thread of the engine and saves the retry list.
+    // Stops the worker, closes a prompt it is inside, waits for every thread of the engine and
+    // saves the retry list.
     ~CKRVMirrorEngine() override;
     CKRVMirrorEngine(const CKRVMirrorEngine&) = delete;
     CKRVMirrorEngine& operator=(const CKRVMirrorEngine&) = delete;
@@ -70,18 +73,24 @@ class CKRVMirrorEngine final : public CopierOwner {
     // Starts the worker; 0, or the system error when the thread cannot be made. A worker that
     // still runs is left running.
     uint32_t Start();
-    // Stops the worker, waiting about two seconds for it. A worker still inside a prompt then
-    // ends on its own once the prompt closes, and no worker started later runs a pass before it
-    // has ended.
+    // Stops the worker, waiting about two seconds for it: a pass ends within that, with its
+    // disk's protection put back. A worker still inside a prompt then ends on its own once the
+    // prompt closes, writes no setting from then on, and no worker started later runs a pass
+    // before it has ended. The change watcher and the scheduler are stopped too.
     void Stop();
     // Signals the wake event: a pass follows (after the settling waits).
     void Wake();
     // The settings sheet asks for a complete copy when the worker next starts.
     void RequestFullCopy() { fullCopyPending_ = true; }
+    // The tray's complete copy (40011): stores a zero last-sync time and wakes the worker. Asked
+    // while a pass runs, it is the next pass's: the running one does not store its time over it.
+    void RequestCompleteCopy();
 
     // One sync pass over the stored source folders.
     uint32_t RunPass(bool showProgress);
     // A complete copy of the given folders (scanned from time zero); stores no last-sync time.
+    // Runs on the caller's thread while the worker is stopped; 170 (busy) when a worker that
+    // Stop gave up on has not ended within a few seconds.
     uint32_t RunPassForFolders(const std::vector<std::string>& folders, bool showProgress);
 
     // CopierOwner.
@@ -120,30 +129,70 @@ class CKRVMirrorEngine final : public CopierOwner {
     using PassFunction = std::function<uint32_t(bool showProgress)>;
     void ReplacePassForTesting(PassFunction pass) { passOverride_ = std::move(pass); }
 
-  private:
+    // What Stop tells one worker.
     struct WorkerControl {
         std::atomic<bool> stop{false};
+        // Set with stop: the pass's pauses end at once.
+        std::unique_ptr<os::Event> stopEvent;
+        // Stop gave up waiting for the worker: from then on it writes no setting.
+        std::atomic<bool> retired{false};
     };
 
+  private:
     void Worker(const std::shared_ptr<WorkerControl>& control);
+    // The change watcher or the scheduler the schedule asks for, unless the worker is stopping;
+    // and their end (by Stop, and by the worker when it ends).
+    void StartHelpers(const Snapshot& settings, const WorkerControl& control);
+    void StopHelpers();
+    // Tells the user once per run about a source folder that the change watcher could not watch.
+    void ReportDeadWatcher();
     uint32_t Pass(bool showProgress);
     uint32_t RunPassOver(const std::vector<std::string>& folders, os::FileTime since,
                          bool showProgress, bool storeTime);
+    // The parts of a pass once the disk is found: the copy (with the progress dialog), the
+    // filling warning, the medium's release and the end of the pass. 0 or the copier's error.
+    uint32_t CopyToBackupDisk(bool showProgress, os::FileTime& newTime);
+
     // 1 when the backup disk is in its drive and writable, else 0; may rebind "Destination",
     // adopt a disk as "DiskID" and raise the disk prompts.
     int LocateBackupDisk();
+    // Looks for the disk with the stored identifier in every drive of the maker and makes its
+    // drive the destination; true when found. The caller holds the drive list's mutex.
+    bool FollowBackupDiskLocked(const std::string& stored);
+    // What a destination that is not one of the maker's drives gets: the file-error notice.
+    void ReportUnusableDestination();
+    // The loop of the disk prompts while the disk in the drive is not the backup disk; leaves
+    // drive and current on what is in the destination drive at its end.
+    void AskForBackupDisk(drvKit::Drive& drive, std::string& current, std::string& stored);
+    // No backup disk chosen yet: offers the disk in the drive (dialog 136). The answer, or
+    // nothing when another window holds the prompt guard.
+    std::optional<int> OfferDiskInDrive(drvKit::Drive& drive, const std::string& current,
+                                        std::string& stored);
+    // Another or no disk in the drive: follows the backup disk to another drive, or asks for it
+    // (dialogs 115, 160). The answer (1 when found elsewhere), or nothing when another window
+    // holds the prompt guard.
+    std::optional<int> LookForBackupDisk(const drvKit::Drive& drive, const std::string& stored);
     // The disk in the drive is the backup disk: make it writable for the pass when it is
     // protected. 1 when it can be written.
     int AcceptBackupDisk(drvKit::Drive& drive, const std::string& identifier);
     void CheckDiskFilling();
     void FinishPass();
-    // Waits, at most 30 seconds, until the drive's format lock can be had.
+    // Waits, at most 30 seconds (one try when stopping), until the drive's format lock can be
+    // had.
     void WaitUntilNoFileIsOpen(drvKit::Drive& drive);
-    // Puts back the protection lifted for the pass, when one was.
+    // Puts back the protection lifted for the pass, when one was (without the waits when
+    // stopping).
     void RestoreProtection(drvKit::Drive& drive, uint32_t settleMs);
+    // DiskFullHandler's work once it holds the prompt guard; disable is set when the user chose
+    // "Disable" (the caller closes the program once the guard is free).
+    uint32_t SwapFullDisk(const os::FileTime& firstDate, const os::FileTime& lastDate,
+                          uint64_t needed, uint64_t bytesWritten, bool& disable);
     // A new disk after a swap: 0 when it can be written (its protection lifted if need be), 995
     // when not.
     uint32_t MakeNewDiskWritable();
+    // A disk whose own switch protects it: tells the user, once per pass; guardHeld when the
+    // caller holds the prompt guard already (the disk swap).
+    void ReportWriteProtectSwitch(bool guardHeld);
     // The destination's drive, from the first letter of the destination.
     drvKit::Drive DestinationDrive() const;
     // True when the destination's root cannot be reached (the disk left its drive).
@@ -151,8 +200,21 @@ class CKRVMirrorEngine final : public CopierOwner {
     // Waits for the wake event for an interval of any length, in pieces that fit a 32-bit wait.
     os::WaitStatus WaitForWake(uint64_t intervalMs, const WorkerControl& control);
     bool StopRequested() const;
+    // Sleeps for the pass, or less when the worker is stopped meanwhile: true when it was.
+    bool Pause(uint32_t milliseconds);
     // True on the worker's thread, whose waits end when the engine stops.
     bool CanWaitForPromptGuard() const;
+    // Stores the pass's new last-sync time, unless the stored one is no longer the time the pass
+    // started from (a complete copy was asked for meanwhile) or Stop gave up on this worker.
+    uint32_t StoreLastSyncTime(os::FileTime startedFrom, os::FileTime newTime);
+    // A setting the pass itself decides (destination, disk identifier): written unless Stop gave
+    // up on this worker.
+    void WriteSetting(const std::function<void()>& write);
+    // The folders the scanner could not search: each reported once per run.
+    void ReportSkippedFolders();
+    // The file-error notice for a source folder that is not backed up, at most once per folder
+    // per run.
+    void ReportFolder(const std::string& folder, uint32_t error);
     void EndSession();
 
     // The progress dialog and its poll thread, around a copy pass.
@@ -180,6 +242,14 @@ class CKRVMirrorEngine final : public CopierOwner {
     std::shared_ptr<WorkerControl> control_;
     std::atomic<uint32_t> lastWorkerResult_{0};
 
+    // Taken by a worker around its writes of settings and by Stop when it gives up on a worker,
+    // so that a given-up worker never writes over what the settings sheet stores after Stop.
+    std::mutex settingsWriteMutex_;
+    // Guards the start and stop of the change watcher and the scheduler.
+    std::mutex helpersMutex_;
+    // The source folders reported as not backed up in this run (upper case).
+    std::mutex reportedMutex_;
+    std::set<std::string> reportedFolders_;
     mutable std::mutex snapshotMutex_;
     Snapshot snapshot_;
 
@@ -195,6 +265,8 @@ class CKRVMirrorEngine final : public CopierOwner {
 
     // The disk left its drive during this pass: the pass ends, with one prompt at most.
     std::atomic<bool> destinationLost_{false};
+    // The disk's write-protect switch was reported in this pass.
+    bool switchReported_ = false;
 
     // The disk's protection, lifted for a pass and put back after it.
     bool tempUnprotected_ = false;

@@ -24,6 +24,19 @@ class ProgressState {
     // The dialog is up (the tray greys its menu meanwhile).
     std::atomic<bool> shown{false};
 
+    // The poll's figure: stored, at most 99, unless the pass has said 100 already (in one step,
+    // so that the poll never takes back the pass's 100). False once it has.
+    bool OfferPercent(unsigned copierPercent) {
+        const unsigned offered = copierPercent < 99 ? copierPercent : 99;
+        unsigned now = percent.load();
+        while (now < 100) {
+            if (percent.compare_exchange_weak(now, offered)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     void SetNames(std::string source, std::string destination) {
         std::lock_guard lock(mutex_);
         source_ = std::move(source);

@@ -93,6 +93,12 @@ class PromptView {
     virtual std::optional<SecretText> ShowPassword() = 0;
     // 204: true for OK.
     virtual bool ShowProtected() = 0;
+    // 205: the disk's own write-protect switch must be moved before it can be written; OK only.
+    virtual void ShowWriteProtectSwitch() = 0;
+
+    // Closes the prompt now showing on any thread, as its Cancel or close button would; may be
+    // called from any thread, also when none shows.
+    virtual void CloseOpenPrompts() = 0;
 };
 
 }  // namespace engine

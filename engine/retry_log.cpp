@@ -1,7 +1,9 @@
 #include "engine/retry_log.h"
 
+#include <algorithm>
 #include <memory>
 
+#include "engine/replacement_file.h"
 #include "os/errors.h"
 #include "os/text.h"
 
@@ -76,6 +78,21 @@ uint32_t ReadWholeFile(os::FileSystem& files, const std::string& path, std::stri
         done += got;
     }
     return os::kErrorSuccess;
+}
+
+// Temporary files that a save cut short by a crash left in the log's folder, which holds nothing
+// of the user's.
+void RemoveLeftTemporaries(os::FileSystem& files, const std::string& folder) {
+    std::unique_ptr<os::DirectorySearch> search;
+    os::FileInfo entry;
+    uint32_t error = files.FindFirst(TemporaryFilesIn(folder), search, entry);
+    while (error == os::kErrorSuccess) {
+        if (!entry.IsDirectory() && IsTemporaryName(entry.name)) {
+            // One still in use is removed next time.
+            static_cast<void>(files.DeleteFile(folder + "\\" + entry.name));
+        }
+        error = search->Next(entry);
+    }
 }
 
 }  // namespace
@@ -163,37 +180,31 @@ uint32_t SaveRetryLog(os::FileSystem& files, const std::string& path, const File
     }
     const std::string bytes = SerializeRetryLog(paths);
     const size_t slash = path.rfind('\\');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     if (slash != std::string::npos) {
-        files.CreateDirectory(path.substr(0, slash));  // 183 when it is there already
+        // 183 when it is there already; any other failure shows when the file is created.
+        static_cast<void>(files.CreateDirectory(folder));
     }
-    const std::string temporary = path + ".new";
-    uint32_t result = os::kErrorSuccess;
-    {
-        std::unique_ptr<os::File> file;
-        result = files.Open(temporary,
-                            {os::kAccessWrite, os::kShareNone, os::Disposition::CreateAlways, 0, 0},
-                            file);
-        size_t done = 0;
-        while (result == os::kErrorSuccess && done < bytes.size()) {
-            uint32_t written = 0;
-            const auto chunk =
-                static_cast<uint32_t>(std::min<size_t>(bytes.size() - done, 1 << 20));
-            result = file->Write(bytes.data() + done, chunk, written);
-            done += written;
-        }
-        if (result == os::kErrorSuccess) {
-            result = file->Flush();
-        }
-        if (file) {
-            const uint32_t closed = file->Close();
-            result = result != os::kErrorSuccess ? result : closed;
-        }
+    RemoveLeftTemporaries(files, folder);
+    uint32_t counter = 0;
+    ReplacementFile replacement(files, counter);
+    uint32_t result = replacement.Create(folder, 0);
+    size_t done = 0;
+    while (result == os::kErrorSuccess && done < bytes.size()) {
+        const auto chunk = static_cast<uint32_t>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        uint32_t written = 0;
+        result = replacement.WriteAll(bytes.data() + done, chunk, written);
+        done += written;
     }
     if (result == os::kErrorSuccess) {
-        result = files.MoveFile(temporary, path, true);
+        result = replacement.file().Flush();
     }
-    if (result != os::kErrorSuccess) {
-        files.DeleteFile(temporary);
+    if (result == os::kErrorSuccess) {
+        result = replacement.Close();
+    }
+    if (result == os::kErrorSuccess) {
+        result = replacement.MoveOver(path);
     }
     return result;
 }

@@ -29,7 +29,7 @@ std::string SerializeRetryLog(const std::vector<std::string>& paths);
 // the file, whether or not it could be read. All or nothing: a file that cannot be read or
 // parsed leaves the list empty. A missing file is normal (result 2).
 uint32_t LoadRetryLog(os::FileSystem& files, const std::string& path, FileList& list);
-// Writes the list when it is not empty: to a temporary file beside the log, then moved over it,
+// Writes the list when it is not empty: to a temporary file beside the log, then moved over it
 // so a failure never leaves a torn file. Creates the folder when it is missing.
 uint32_t SaveRetryLog(os::FileSystem& files, const std::string& path, const FileList& list);
 

@@ -78,10 +78,10 @@ bool RevisionNames::NameTooLong(const std::string& path) {
     return os::Utf16Length(name) > kLongestFileName;
 }
 
-// Numbers are never reused: the next one is one above the largest present. With a limit L the
-// numbers below largest + 2 - L go first, so that L revisions remain once the new one is
-// written. Only files named exactly like this base's revisions count; another file's revisions
-// that happen to match the search (notes.(1).txt's beside notes.txt's) are left alone.
+// Numbers are never reused: the next one is one above the largest present. Once the new one is
+// written, with a limit L the numbers below largest + 2 - L go, so that L revisions remain. Only
+// files named exactly like this base's revisions count; another file's revisions that happen to
+// match the search (notes.(1).txt's beside notes.txt's) are left alone.
 uint32_t FileCopier::MakeRevision(const std::string& currentCopy, const std::string& revisionBase) {
     os::FileInfo current;
     const uint32_t lookup = files_.GetFileInfo(currentCopy, current);
@@ -107,7 +107,7 @@ uint32_t FileCopier::MakeRevision(const std::string& currentCopy, const std::str
             error != os::kErrorPathNotFound) {
             return error;  // unknown numbers: revision 1 may exist and must not be overwritten
         }
-        while (error == os::kErrorSuccess && !cancel_) {
+        while (error == os::kErrorSuccess && !Cancelled()) {
             if (!entry.IsDirectory()) {
                 if (const auto n = names.NumberOf(entry.name)) {
                     found.push_back(*n);
@@ -116,38 +116,41 @@ uint32_t FileCopier::MakeRevision(const std::string& currentCopy, const std::str
             error = search->Next(entry);
         }
     }
-    std::string name;
     if (found.empty()) {
-        name = names.PathFor(1);
-    } else {
-        std::sort(found.begin(), found.end());
-        const uint64_t largest = found.back();
-        // A copy tried again (after a full disk) was kept already: the newest revision has its
-        // times and size. Keeping it twice would push a real older version out.
-        os::FileInfo newest;
-        if (files_.GetFileInfo(names.PathFor(largest), newest) == os::kErrorSuccess &&
-            newest.times.lastWrite == current.times.lastWrite && newest.size == current.size) {
-            return os::kErrorSuccess;
-        }
-        const uint32_t limit = revisionLimit_;
-        if (limit != settings::kUnlimitedRevisions) {
-            const uint64_t keepFrom = largest + 2 > limit ? largest + 2 - limit : 0;
-            for (uint64_t n : found) {
-                if (n >= keepFrom || cancel_) {
-                    break;
-                }
-                const std::string old = names.PathFor(n);
-                files_.SetAttributes(old, os::kAttributeNormal);  // a read-only one goes too
-                files_.DeleteFile(old);  // a revision that is locked or gone is not an error
-            }
-        }
-        name = names.PathFor(largest + 1);
+        return CopyFileData(currentCopy, names.PathFor(1), false);
     }
+    std::sort(found.begin(), found.end());
+    const uint64_t largest = found.back();
+    // A copy tried again (after a full disk) was kept already: the newest revision has its times
+    // and size. Keeping it twice would push a real older version out.
+    os::FileInfo newest;
+    if (files_.GetFileInfo(names.PathFor(largest), newest) == os::kErrorSuccess &&
+        newest.times.lastWrite == current.times.lastWrite && newest.size == current.size) {
+        return os::kErrorSuccess;
+    }
+    std::string name = names.PathFor(largest + 1);
     if (RevisionNames::NameTooLong(name)) {
         owner_.LongFileName(name);  // the numbers outgrew the name
         name = revisionBase;
     }
-    return CopyFileData(currentCopy, name, false);
+    // The new revision first: should it fail, the older ones are all still there.
+    if (const uint32_t error = CopyFileData(currentCopy, name, false)) {
+        return error;
+    }
+    const uint32_t limit = revisionLimit_;
+    if (limit != settings::kUnlimitedRevisions) {
+        const uint64_t keepFrom = largest + 2 > limit ? largest + 2 - limit : 0;
+        for (uint64_t n : found) {
+            if (n >= keepFrom || Cancelled()) {
+                break;
+            }
+            const std::string old = names.PathFor(n);
+            // A read-only one goes too; one that is locked or gone is not an error.
+            static_cast<void>(files_.SetAttributes(old, os::kAttributeNormal));
+            static_cast<void>(files_.DeleteFile(old));
+        }
+    }
+    return os::kErrorSuccess;
 }
 
 }  // namespace engine

@@ -14,6 +14,8 @@ constexpr uint32_t kBeforeRestoreMs = 5000;
 constexpr int kFormatLockTries = 30;
 constexpr uint32_t kCdCapacity = 566231040;  // 540 MB: what a CD drive that reports 0 holds
 constexpr uint32_t kBusyPromptRetryMs = 1000;
+// How long a copy run for the settings waits for a worker that Stop gave up on.
+constexpr uint32_t kRunPassGateWaitMs = 5000;
 
 bool IsWritableState(uint32_t state) {
     return state == 0 || state == 4 || state == 5 || state == 6 || state == 7;
@@ -42,6 +44,11 @@ uint32_t CKRVMirrorEngine::RunPass(bool showProgress) {
 
 uint32_t CKRVMirrorEngine::RunPassForFolders(const std::vector<std::string>& folders,
                                              bool showProgress) {
+    // A worker that Stop gave up on may still be copying: one pass at a time.
+    if (machine_.clock.Wait(*workerGate_, kRunPassGateWaitMs).status != os::WaitStatus::Signalled) {
+        return os::kErrorBusy;
+    }
+    std::lock_guard gate(*workerGate_, std::adopt_lock);
     return RunPassOver(folders, 0, showProgress, false);
 }
 
@@ -58,30 +65,48 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
     copier_.SetRevisionLimit(settings.revisions);
     candidates_.Clear();
     destinationLost_ = false;
+    switchReported_ = false;
     for (const std::string& folder : folders) {
         // The scan only fails when it is cancelled: the engine is stopping.
-        if (const uint32_t error =
-                scanner_.ScanFolder(folder, settings.exclusions, since, candidates_)) {
+        const uint32_t error = scanner_.ScanFolder(folder, settings.exclusions, since, candidates_);
+        if (error != os::kErrorSuccess) {
             return error;
         }
+        ReportSkippedFolders();
     }
     if (candidates_.Count() == 0 && retryList_.Count() == 0) {
         return os::kErrorSuccess;
     }
     if (LocateBackupDisk() != 1 || StopRequested()) {
-        return os::kErrorSuccess;  // nothing copied: the same files are due next time
+        // Nothing copied: the same files are due next time. A protection lifted for the pass
+        // before it was stopped is put back.
+        if (tempUnprotected_) {
+            drvKit::Drive drive = DestinationDrive();
+            RestoreProtection(drive, kBeforeRestoreMs);
+        }
+        return os::kErrorSuccess;
     }
-    settings = snapshot();  // the disk may have moved to another drive letter
-    os::FileTime newTime = settings.lastSync;
+    os::FileTime newTime = since;
+    const uint32_t result = CopyToBackupDisk(showProgress, newTime);
+    if (result != os::kErrorSuccess || !storeTime) {
+        return result;
+    }
+    return StoreLastSyncTime(since, newTime);
+}
+
+uint32_t CKRVMirrorEngine::CopyToBackupDisk(bool showProgress, os::FileTime& newTime) {
+    const Snapshot settings = snapshot();  // the disk may have moved to another drive letter
     drvKit::Drive drive = DestinationDrive();
     const bool wasRemovable = drive.isRemovable();
-    drive.makeNonRemovable(false);  // the medium stays in its drive during the copy; not checked
+    // The medium stays in its drive during the copy. Results of drive actions are not checked.
+    static_cast<void>(drive.makeNonRemovable(false));
 
     const bool progress = showProgress || shared_.shutdownCopyPending;
     shared_.progress.percent = 0;
     if (progress) {
         shared_.progress.shown = true;
-        StartProgress();
+        // Without its threads the copy runs on unseen.
+        static_cast<void>(StartProgress());
     }
     uint32_t result = copier_.CopyPass(candidates_, settings.destination, retryList_, newTime);
     if (result != os::kErrorSuccess && DestinationLost()) {
@@ -91,27 +116,20 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
         }
         result = os::kErrorSuccess;
     }
-    machine_.clock.Sleep(kAfterCopyMs);
-    shared_.progress.percent = 100;  // closes the dialog and ends the poll thread
+    static_cast<void>(Pause(kAfterCopyMs));  // a stop ends it early; the pass goes on to its end
+    shared_.progress.percent = 100;          // closes the dialog and ends the poll thread
     FinishProgress();
     shared_.progress.shown = false;
 
-    if (!destinationLost_) {
+    if (!destinationLost_ && !StopRequested()) {
         CheckDiskFilling();
     }
     if (wasRemovable) {
-        drive.makeRemovable(false);  // not checked
+        static_cast<void>(drive.makeRemovable(false));  // results of drive actions: not checked
     }
-    machine_.clock.Sleep(kAfterReleaseMs);
+    static_cast<void>(Pause(kAfterReleaseMs));
     FinishPass();
-    if (result != os::kErrorSuccess || !storeTime) {
-        return result;
-    }
-    {
-        std::lock_guard lock(snapshotMutex_);
-        snapshot_.lastSync = newTime;
-    }
-    return store_.WriteStartTime(newTime);
+    return result;
 }
 
 int CKRVMirrorEngine::LocateBackupDisk() {
@@ -122,14 +140,9 @@ int CKRVMirrorEngine::LocateBackupDisk() {
         // Follow the backup disk to whatever drive letter it has now.
         std::lock_guard lock(drives_.mutex);
         drives_.RebuildLocked();
-        store_.ReadDiskId(stored);
-        for (int i = 0; i < drives_.array.getCount(); ++i) {
-            const drvKit::Drive& candidate = drives_.array[i];
-            if (candidate.hasDisk() && candidate.getDisk().getIdentifier() == stored) {
-                store_.WriteDestination(candidate.getDrvRootPath());
-                LoadSettings();
-                break;
-            }
+        static_cast<void>(store_.ReadDiskId(stored));  // kept ("") when missing: no disk has it
+        if (FollowBackupDiskLocked(stored)) {
+            LoadSettings();
         }
     }
     if (snapshot().destination.empty()) {
@@ -137,93 +150,15 @@ int CKRVMirrorEngine::LocateBackupDisk() {
     }
     drvKit::Drive drive = DestinationDrive();
     std::string current = drive.getDisk().getIdentifier();
-    store_.ReadDiskId(stored);
+    static_cast<void>(store_.ReadDiskId(stored));
 
     uint32_t warnings = 0;
-    store_.ReadWarningStatus(warnings);
+    static_cast<void>(store_.ReadWarningStatus(warnings));  // missing: no warnings
     const bool makersDrive = drive.isCorvantDrive() || drive.isCorvantCDDrive();
     if (warnings == 1 && !makersDrive) {
-        // The destination is not a drive this program can use.
-        prompts_.FileError(snapshot().destination, os::kErrorInvalidDrive);
+        ReportUnusableDestination();
     } else if (warnings == 1) {
-        int answer = kResultOk;
-        while (!StopRequested()) {
-            if (current == stored) {
-                break;
-            }
-            if (stored == "0") {
-                // No backup disk chosen yet: offer the disk in the drive.
-                PromptGuard guard(shared_);
-                if (!guard.held()) {
-                    if (!CanWaitForPromptGuard()) {
-                        break;
-                    }
-                    machine_.clock.Sleep(
-                        kBusyPromptRetryMs);  // another window is up: look again soon
-                    continue;
-                }
-                answer =
-                    prompts_.InsertDisk(drive.getIcon(drvKit::kIconLarge), drive.getLabelText());
-                if (answer == kResultOk) {
-                    store_.WriteDiskId(current);
-                    store_.ReadDiskId(stored);
-                }
-            } else {
-                bool busy = false;
-                {
-                    std::lock_guard lock(drives_.mutex);
-                    drives_.RebuildLocked();
-                    bool found = false;
-                    for (int i = 0; i < drives_.array.getCount() && !found; ++i) {
-                        const drvKit::Drive& candidate = drives_.array[i];
-                        if (candidate.hasDisk() && candidate.getDisk().getIdentifier() == stored) {
-                            store_.WriteDestination(candidate.getDrvRootPath());
-                            found = true;
-                        }
-                    }
-                    if (!found) {
-                        PromptGuard guard(shared_);
-                        if (!guard.held()) {
-                            busy = true;
-                        } else {
-                            uint32_t notCurrent = 0;
-                            store_.ReadNotCurrentStatus(notCurrent);
-                            if (drive.hasDisk()) {
-                                answer = notCurrent == 1 ? prompts_.WrongDisk() : kResultCancel;
-                            } else {
-                                answer = prompts_.NoDisk();
-                            }
-                        }
-                    }
-                }
-                if (!shared_.stayEnabled) {
-                    mainWindow_.PostClose();
-                }
-                if (busy) {
-                    // Another window holds the prompt guard: look at the drives again in a
-                    // second, until it closes, the disk appears or the engine stops. Without a
-                    // worker to stop (a copy run for the settings) this attempt gives up.
-                    if (!CanWaitForPromptGuard()) {
-                        break;
-                    }
-                    machine_.clock.Sleep(kBusyPromptRetryMs);
-                }
-                LoadSettings();
-                drive = DestinationDrive();
-                current = drive.getDisk().getIdentifier();
-            }
-            if (answer == kResultMakeCurrentDisk) {
-                if (!current.empty()) {
-                    store_.WriteDiskId(current);
-                    store_.ReadDiskId(stored);
-                    break;
-                }
-                answer = kResultOk;
-            }
-            if (answer != kResultOk) {
-                break;
-            }
-        }
+        AskForBackupDisk(drive, current, stored);
     }
     if (current == stored && !current.empty() &&
         (drive.isCorvantDrive() || drive.isCorvantCDDrive())) {
@@ -232,14 +167,107 @@ int CKRVMirrorEngine::LocateBackupDisk() {
     return 0;
 }
 
+bool CKRVMirrorEngine::FollowBackupDiskLocked(const std::string& stored) {
+    for (int i = 0; i < drives_.array.getCount(); ++i) {
+        const drvKit::Drive& candidate = drives_.array[i];
+        if (candidate.hasDisk() && candidate.getDisk().getIdentifier() == stored) {
+            // A failure leaves the old destination, whose disk is then not the backup disk.
+            WriteSetting(
+                [&] { static_cast<void>(store_.WriteDestination(candidate.getDrvRootPath())); });
+            return true;
+        }
+    }
+    return false;
+}
+
+// The destination is not a drive this program can use.
+void CKRVMirrorEngine::ReportUnusableDestination() {
+    prompts_.FileError(snapshot().destination, os::kErrorInvalidDrive);
+}
+
+void CKRVMirrorEngine::AskForBackupDisk(drvKit::Drive& drive, std::string& current,
+                                        std::string& stored) {
+    while (!StopRequested() && current != stored) {
+        const std::optional<int> answer = stored == "0" ? OfferDiskInDrive(drive, current, stored)
+                                                        : LookForBackupDisk(drive, stored);
+        if (!answer) {
+            // Another window holds the prompt guard: look again in a second, until it closes,
+            // the disk appears or the engine stops. Without a worker to stop (a copy run for
+            // the settings) this attempt gives up.
+            if (!CanWaitForPromptGuard() || Pause(kBusyPromptRetryMs)) {
+                break;
+            }
+        }
+        if (stored != "0") {
+            LoadSettings();
+            drive = DestinationDrive();
+            current = drive.getDisk().getIdentifier();
+        }
+        if (answer == kResultMakeCurrentDisk && !current.empty()) {
+            WriteSetting([&] { static_cast<void>(store_.WriteDiskId(current)); });
+            static_cast<void>(store_.ReadDiskId(stored));
+            break;
+        }
+        if (answer && *answer != kResultOk && *answer != kResultMakeCurrentDisk) {
+            break;
+        }
+    }
+}
+
+std::optional<int> CKRVMirrorEngine::OfferDiskInDrive(drvKit::Drive& drive,
+                                                      const std::string& current,
+                                                      std::string& stored) {
+    PromptGuard guard(shared_);
+    if (!guard.held()) {
+        return std::nullopt;
+    }
+    const int answer = prompts_.InsertDisk(drive.getIcon(drvKit::kIconLarge), drive.getLabelText());
+    if (answer == kResultOk) {
+        WriteSetting([&] { static_cast<void>(store_.WriteDiskId(current)); });
+        static_cast<void>(store_.ReadDiskId(stored));
+    }
+    return answer;
+}
+
+std::optional<int> CKRVMirrorEngine::LookForBackupDisk(const drvKit::Drive& drive,
+                                                       const std::string& stored) {
+    std::optional<int> answer;
+    {
+        std::lock_guard lock(drives_.mutex);
+        drives_.RebuildLocked();
+        if (FollowBackupDiskLocked(stored)) {
+            return kResultOk;  // found in another drive: look at it
+        }
+        PromptGuard guard(shared_);
+        if (!guard.held()) {
+            return std::nullopt;
+        }
+        uint32_t notCurrent = 0;
+        static_cast<void>(store_.ReadNotCurrentStatus(notCurrent));  // missing: no prompt
+        if (drive.hasDisk()) {
+            answer = notCurrent == 1 ? prompts_.WrongDisk() : kResultCancel;
+        } else {
+            answer = prompts_.NoDisk();
+        }
+    }
+    if (!shared_.stayEnabled) {
+        mainWindow_.PostClose();  // "Disable": the prompt guard is free again by now
+    }
+    return answer;
+}
+
 int CKRVMirrorEngine::AcceptBackupDisk(drvKit::Drive& drive, const std::string& identifier) {
     uint32_t state = drive.getDisk().getProtectState();
     for (;;) {
         if (IsWritableState(state)) {
-            store_.WriteDiskId(identifier);
+            WriteSetting([&] { static_cast<void>(store_.WriteDiskId(identifier)); });
             return 1;
         }
         if (!drvKit::IsProtectedState(state)) {
+            return 0;
+        }
+        if (drive.getDisk().isSwitchProtected()) {
+            ReportWriteProtectSwitch(false);  // no prompt can lift it
             return 0;
         }
         SecretText password;
@@ -260,15 +288,31 @@ int CKRVMirrorEngine::AcceptBackupDisk(drvKit::Drive& drive, const std::string& 
         }
         savedProtectState_ = static_cast<int>(state);
         diskPassword_ = password.Copy();
-        drive.setProtect(drvKit::kProtectNone,
-                         password.text());  // the state read below says how it went
+        // The state read below says how it went.
+        static_cast<void>(drive.setProtect(drvKit::kProtectNone, password.text()));
         state = drive.getDisk().getProtectState();
         if (state == drvKit::kProtectNone) {
             tempUnprotected_ = true;
-            store_.WriteDiskId(identifier);
+            WriteSetting([&] { static_cast<void>(store_.WriteDiskId(identifier)); });
             return 1;
         }
         diskPassword_.Wipe();  // a wrong password is not kept
+    }
+}
+
+void CKRVMirrorEngine::ReportWriteProtectSwitch(bool guardHeld) {
+    if (switchReported_) {
+        return;
+    }
+    if (guardHeld) {
+        prompts_.WriteProtectSwitch();
+        switchReported_ = true;
+        return;
+    }
+    PromptGuard guard(shared_);
+    if (guard.held()) {
+        prompts_.WriteProtectSwitch();
+        switchReported_ = true;
     }
 }
 
@@ -285,13 +329,18 @@ void CKRVMirrorEngine::CheckDiskFilling() {
         capacity = kCdCapacity;
     }
     const uint64_t hundredth = capacity / 100;
-    if (hundredth != 0 && used / hundredth >= 75) {
+    if (hundredth == 0 || used / hundredth < 75) {
+        return;
+    }
+    // Like every other prompt, only when no other window is up; the next pass warns then.
+    PromptGuard guard(shared_);
+    if (guard.held()) {
         prompts_.DiskBecomingFull();
     }
 }
 
 void CKRVMirrorEngine::FinishPass() {
-    if (shared_.wizardRan) {
+    if (shared_.wizardRan && !StopRequested()) {
         if (wizardFinish_ != nullptr && wizardFinish_->ShowFinishPage()) {
             mainWindow_.PostOpen();
         }
@@ -305,21 +354,25 @@ void CKRVMirrorEngine::FinishPass() {
 
 // The format lock is granted only while no file of the disk is open: taking it (and letting it go
 // at once) waits for the system and other programs to let go of the disk, at most 30 seconds.
+// A worker that is stopping tries once: the copier has let go of the disk already.
 void CKRVMirrorEngine::WaitUntilNoFileIsOpen(drvKit::Drive& drive) {
     for (int tries = 0; tries < kFormatLockTries && !drive.osFormatLock(); ++tries) {
-        machine_.clock.Sleep(1000);
+        if (Pause(1000)) {
+            break;
+        }
     }
-    drive.osFormatUnlock();
+    static_cast<void>(drive.osFormatUnlock());  // results of drive actions are not checked
 }
 
 void CKRVMirrorEngine::RestoreProtection(drvKit::Drive& drive, uint32_t settleMs) {
     if (!tempUnprotected_) {
         return;
     }
-    machine_.clock.Sleep(settleMs);
+    static_cast<void>(Pause(settleMs));  // a stop shortens it; the protection goes back anyway
     WaitUntilNoFileIsOpen(drive);
-    drive.setProtect(static_cast<drvKit::EProtectState>(savedProtectState_),
-                     diskPassword_.text());  // not checked
+    // Results of drive actions are not checked.
+    static_cast<void>(drive.setProtect(static_cast<drvKit::EProtectState>(savedProtectState_),
+                                       diskPassword_.text()));
     tempUnprotected_ = false;
     diskPassword_.Wipe();
 }
@@ -340,13 +393,17 @@ void CKRVMirrorEngine::FileError(const std::string& path, uint32_t code) {
             return;
         }
         uint32_t warnings = 0;
-        store_.ReadWarningStatus(warnings);
-        PromptGuard guard(shared_);
-        if (guard.held() && warnings == 1) {
-            prompts_.NoDisk();
-            if (!shared_.stayEnabled) {
-                mainWindow_.PostClose();
+        static_cast<void>(store_.ReadWarningStatus(warnings));  // missing: no warnings
+        bool disable = false;
+        {
+            PromptGuard guard(shared_);
+            if (guard.held() && warnings == 1) {
+                prompts_.NoDisk();
+                disable = !shared_.stayEnabled;
             }
+        }
+        if (disable) {
+            mainWindow_.PostClose();  // after the guard is free, or the window ignores it
         }
         return;
     }

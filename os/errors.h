@@ -32,18 +32,21 @@ inline constexpr uint32_t kErrorDiskFull = 112;
 inline constexpr uint32_t kErrorInvalidName = 123;
 inline constexpr uint32_t kErrorDirNotEmpty = 145;
 inline constexpr uint32_t kErrorBadPathname = 161;
+inline constexpr uint32_t kErrorBusy = 170;
 inline constexpr uint32_t kErrorLockFailed = 167;
 inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorFilenameExcedRange = 206;
 inline constexpr uint32_t kErrorMoreData = 234;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
 inline constexpr uint32_t kErrorDirectory = 267;
+inline constexpr uint32_t kErrorDirectoryNotSupported = 336;
 inline constexpr uint32_t kErrorOperationAborted = 995;
 inline constexpr uint32_t kErrorFileInvalid = 1006;
 inline constexpr uint32_t kErrorKeyDeleted = 1018;
 inline constexpr uint32_t kErrorPossibleDeadlock = 1131;
 inline constexpr uint32_t kErrorDeviceNotConnected = 1167;
 inline constexpr uint32_t kErrorNotFound = 1168;
+inline constexpr uint32_t kErrorRetry = 1237;
 inline constexpr uint32_t kErrorPrivilegeNotHeld = 1314;
 
 }  // namespace os

@@ -387,13 +387,14 @@
 #define IDC_EXCLUSION_REMOVE 1098
 #define IDC_EXCLUSION_HELP 1156
 
-// ---- Dialogs 202, 203, 204: disk becoming full, protected disk
+// ---- Dialogs 202 to 205: disk becoming full, protected disk, write-protect switch
 #define IDD_DISK_FILLING 202
 #define IDC_DISK_FILLING_DONT_SHOW 1142
 #define IDC_DISK_FILLING_STORE 1145
 #define IDD_PROTECTED_PASSWORD 203
 #define IDC_PROTECTED_PASSWORD 1000
 #define IDD_PROTECTED 204
+#define IDD_WRITE_PROTECT_SWITCH 205
 
 // ---- Dialog 207: setup done
 #define IDD_SETUP_DONE 207

@@ -10,6 +10,12 @@ namespace {
 // minute.
 constexpr uint32_t kMinuteWaitMs = 60500;
 constexpr uint32_t kThreadEndWaitMs = 1000;
+constexpr uint32_t kMinutesPerDay = 1440;
+constexpr os::FileTime kTicksPerDay = kMinutesPerDay * os::kFileTimeTicksPerMinute;
+// The local time one look answers for when the machine was not awake for the whole wait.
+constexpr os::FileTime kOneLook = kMinuteWaitMs * (os::kFileTimeTicksPerSecond / 1000);
+// More wall-clock time than this between two looks: the machine slept or the clock was set.
+constexpr os::FileTime kLongestAwakeStep = 2 * os::kFileTimeTicksPerMinute;
 
 }  // namespace
 
@@ -73,27 +79,55 @@ CKrvtime CKRVScheduler::LastRun() const {
     return lastRun_;
 }
 
-// Once a minute, half a second past the full minute: when the day's bit is set and the minute is
-// the time of day, the run is noted and the engine woken. A minute that passed while the program
-// was not running, or while the computer slept, is not made up for; a clock set back across the
-// minute can match it again.
+// Once a minute, half a second past the full minute, the scheduler looks at the stretch of local
+// time since its last look: a chosen day's time of day inside it runs, once a day. Normally the
+// stretch is a minute; a daylight-saving change makes it an hour longer (the skipped hour's time
+// still runs) or turns it back (the repeated hour's time does not run twice, as the day has run
+// already). When the wall clock moved much more than the wait, the machine slept (or the clock
+// was set): then only the last minute counts, so that a time that passed while the computer
+// slept, or while the program was not running, is not made up for.
 void CKRVScheduler::Run() {
+    os::FileTime previousUtc = clock_.UtcNow();
+    os::FileTime previousLocal = clock_.ToLocal(previousUtc);
     for (;;) {
         const os::SystemTime before = clock_.LocalTime();
         const uint32_t waitMs = kMinuteWaitMs - before.second * 1000u - before.milliseconds;
         if (clock_.Wait(*stopEvent_, waitMs).status != os::WaitStatus::TimedOut) {
             return;
         }
-        const os::SystemTime now = clock_.LocalTime();
-        const bool dayChosen = now.dayOfWeek < 32 && ((dayMask_ >> now.dayOfWeek) & 1u) != 0;
-        if (dayChosen && now.hour * 60u + now.minute == timeOfDay_) {
+        const os::FileTime nowUtc = clock_.UtcNow();
+        const os::FileTime nowLocal = clock_.ToLocal(nowUtc);
+        const bool awake = nowUtc >= previousUtc && nowUtc - previousUtc <= kLongestAwakeStep;
+        const os::FileTime from =
+            awake ? previousLocal : (nowLocal > kOneLook ? nowLocal - kOneLook : 0);
+        if (const std::optional<os::FileTime> due = DueRun(from, nowLocal)) {
             {
                 std::lock_guard lock(lastRunMutex_);
-                lastRun_ = CKrvtime(now);
+                lastRun_ = CKrvtime::FromFileTime(*due);
             }
             wakeEvent_->Set();
         }
+        previousUtc = nowUtc;
+        previousLocal = nowLocal;
     }
+}
+
+std::optional<os::FileTime> CKRVScheduler::DueRun(os::FileTime from, os::FileTime to) const {
+    if (to <= from || timeOfDay_ >= kMinutesPerDay) {
+        return std::nullopt;
+    }
+    const std::optional<os::FileTime> lastRun = LastRun().ToFileTime();
+    for (uint64_t day = from / kTicksPerDay; day <= to / kTicksPerDay; ++day) {
+        const os::FileTime time = day * kTicksPerDay + timeOfDay_ * os::kFileTimeTicksPerMinute;
+        // 1 January 1601, day 0 of a FILETIME, was a Monday; day of the week 0 is Sunday.
+        const uint64_t dayOfWeek = (day + 1) % 7;
+        const bool chosen = dayOfWeek < 32 && ((dayMask_ >> dayOfWeek) & 1u) != 0;
+        const bool ranThatDay = lastRun && *lastRun / kTicksPerDay == day;
+        if (time > from && time <= to && chosen && !ranThatDay) {
+            return time;
+        }
+    }
+    return std::nullopt;
 }
 
 bool AllowSessionEnd(const CKRVSettingsStore& store, std::atomic<bool>& shutdownCopyPending,

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "os/clock.h"
 #include "settings/krv_time.h"
@@ -39,6 +40,9 @@ class CKRVScheduler {
 
   private:
     void Run();
+    // The local wall-clock time of a run due in (from, to]: a chosen day's time of day, on a day
+    // that has not run yet.
+    std::optional<os::FileTime> DueRun(os::FileTime from, os::FileTime to) const;
 
     os::Clock& clock_;
     const CKRVSettingsStore& store_;

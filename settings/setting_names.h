@@ -42,6 +42,10 @@ inline constexpr unsigned kScheduleAtShutdownOnly = 3;
 inline constexpr unsigned kUnitMinutes = 0;
 inline constexpr unsigned kUnitHours = 1;
 inline constexpr unsigned kUnitDays = 2;
+// "Scheduler INT" runs from 1 to 999; what the Scheduling page shows when it is missing or out
+// of that range, in minutes.
+inline constexpr unsigned kLongestInterval = 999;
+inline constexpr unsigned kDefaultIntervalMinutes = 15;
 
 // "Revisions": 0 none, 1..99 that many, this value unlimited.
 inline constexpr unsigned kUnlimitedRevisions = 0xFFFFFFFF;

@@ -294,20 +294,19 @@ uint32_t CKRVSettingsStore::WriteSchedulerValue(const char* name, uint32_t value
 
 // Days count as days: a user who chose every 2 days gets a copy every 2880 minutes.
 uint32_t CKRVSettingsStore::ReadIntervalMinutes(uint32_t& minutes) const {
+    minutes = kDefaultIntervalMinutes;
     uint32_t count = 0;
-    const uint32_t error = ReadSchedulerValue(names::kSchedulerInterval, count);
-    minutes = count;
-    if (error != os::kErrorSuccess) {
+    if (const uint32_t error = ReadSchedulerValue(names::kSchedulerInterval, count)) {
         return error;
     }
     uint32_t unit = kUnitMinutes;
-    if (ReadSchedulerValue(names::kSchedulerIntervalUnit, unit) == os::kErrorSuccess) {
-        if (unit == kUnitHours) {
-            minutes = count * 60;
-        } else if (unit == kUnitDays) {
-            minutes = count * 1440;
-        }
+    // Zeroed when missing: minutes.
+    static_cast<void>(ReadSchedulerValue(names::kSchedulerIntervalUnit, unit));
+    if (count < 1 || count > kLongestInterval || unit > kUnitDays) {
+        return kErrorInvalidData;  // a wait of 0 would run passes back to back
     }
+    const uint64_t perCount = unit == kUnitHours ? 60 : unit == kUnitDays ? 1440 : 1;
+    minutes = static_cast<uint32_t>(count * perCount);  // at most 999 days: fits
     return os::kErrorSuccess;
 }
 

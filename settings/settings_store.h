@@ -80,7 +80,9 @@ class CKRVSettingsStore {
     uint32_t WriteSchedulerValue(const char* name, uint32_t value) const;
 
     // The interval of schedule type 1 in minutes: "Scheduler INT" times 60 for hours and times
-    // 1440 for days. Zeroed when "Scheduler INT" is missing; the unit defaults to minutes.
+    // 1440 for days; the unit defaults to minutes. A count that is missing or outside 1..999, or
+    // a unit outside 0..2, gives the Scheduling page's default of 15 minutes (and the error:
+    // the read's, or 13 for a value out of range), never 0.
     uint32_t ReadIntervalMinutes(uint32_t& minutes) const;
 
     // The key can be opened and all twelve values the setup wizard stores can be read.

@@ -29,6 +29,10 @@ class ScriptedShell final : public AppShell {
     void StartEngine() override { ++starts; }
     void StopEngine() override { ++stops; }
     void WakeEngine() override { ++wakes; }
+    void RequestCompleteCopy() override {
+        settingsStore.WriteStartTime(0);
+        ++wakes;
+    }
     bool IsEngineRunning() override { return engineRunning; }
     void SaveRetryListNow() override { ++retrySaves; }
     void OpenSettingsSheet() override {

@@ -6,6 +6,7 @@
 
 #include "os/errors.h"
 #include "os/sim/sim_machine.h"
+#include "tests/engine/copier_fixture.h"
 
 namespace engine {
 namespace {
@@ -45,13 +46,19 @@ TEST_F(ChangeWatcherTest, ASaveInASubfolderWakesTheEngineAndAnAttributeChangeDoe
     watcher.Stop();
 }
 
-TEST_F(ChangeWatcherTest, OneMissingFolderEndsTheWatchOfAll) {
+TEST_F(ChangeWatcherTest, OneMissingFolderEndsTheWatchOfAllAndSaysWhich) {
     ASSERT_EQ(watcher.Start(*wake, {"C:\\Src", "C:\\Missing"}), 0u);
-    sim.clock().Sleep(100);
+    EXPECT_TRUE(Woken(100));  // once, so that the engine looks at what ended the watch
+    sim.clock().Sleep(100);   // the thread ends right after it
     EXPECT_FALSE(watcher.IsRunning());
     EXPECT_EQ(watcher.LastError(), os::kErrorFileNotFound);
+    ASSERT_TRUE(watcher.LastFailure());
+    EXPECT_EQ(watcher.LastFailure()->folder, "C:\\Missing");
+    wake->Reset();
     sim.files().PutFile("C:\\Src\\Deep\\doc.txt", "v2");
     EXPECT_FALSE(Woken(3000));
+    watcher.Stop();
+    EXPECT_FALSE(watcher.LastFailure());  // a stopped watch has no failure to tell
 }
 
 TEST_F(ChangeWatcherTest, StopReturnsWithinASecond) {
@@ -61,6 +68,29 @@ TEST_F(ChangeWatcherTest, StopReturnsWithinASecond) {
     watcher.Stop();
     EXPECT_LE(sim.clock().TickCount() - before, 1000u);
     EXPECT_FALSE(watcher.IsRunning());
+}
+
+TEST_F(ChangeWatcherTest, StopDoesNotWaitForAThreadStuckInTheSystem) {
+    // Opening a notification on a share that does not answer takes five minutes.
+    testing::HookedFileSystem files(sim.machine().files);
+    files.beforeChangeNotification = [this](const std::string& folder) {
+        if (folder == "C:\\Other") {
+            sim.clock().Sleep(5 * 60 * 1000);
+        }
+    };
+    ChangeWatcher slow(files, sim.clock());
+    ASSERT_EQ(slow.Start(*wake, {"C:\\Src", "C:\\Other"}), 0u);
+    sim.clock().Sleep(1000);
+    const uint64_t before = sim.clock().TickCount();
+    slow.Stop();
+    EXPECT_LE(sim.clock().TickCount() - before, 1500u);
+    // Started again meanwhile, it watches; the thread kept aside wakes no one when it ends.
+    ASSERT_EQ(slow.Start(*wake, {"C:\\Src"}), 0u);
+    sim.clock().Sleep(5 * 60 * 1000);
+    EXPECT_FALSE(Woken(10));
+    sim.files().PutFile("C:\\Src\\Deep\\doc.txt", "v2");
+    EXPECT_TRUE(Woken(3000));
+    slow.Stop();
 }
 
 TEST_F(ChangeWatcherTest, NoFoldersMeansNoThread) {

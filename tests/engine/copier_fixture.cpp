@@ -42,14 +42,22 @@ class LinkedSearch final : public os::DirectorySearch {
 class HookedFile final : public os::File {
   public:
     HookedFile(std::unique_ptr<os::File> inner, std::string path,
-               const std::function<void(const std::string&)>& beforeWrite)
-        : inner_(std::move(inner)), path_(std::move(path)), beforeWrite_(beforeWrite) {}
+               const std::function<void(const std::string&)>& beforeWrite,
+               const std::function<bool(const std::string&)>& writeTakesNothing)
+        : inner_(std::move(inner)),
+          path_(std::move(path)),
+          beforeWrite_(beforeWrite),
+          writeTakesNothing_(writeTakesNothing) {}
     uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
         return inner_->Read(buffer, size, bytesRead);
     }
     uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
         if (beforeWrite_) {
             beforeWrite_(path_);
+        }
+        if (writeTakesNothing_ && writeTakesNothing_(path_)) {
+            bytesWritten = 0;
+            return os::kErrorSuccess;
         }
         return inner_->Write(data, size, bytesWritten);
     }
@@ -70,6 +78,7 @@ class HookedFile final : public os::File {
     std::unique_ptr<os::File> inner_;
     std::string path_;
     const std::function<void(const std::string&)>& beforeWrite_;
+    const std::function<bool(const std::string&)>& writeTakesNothing_;
 };
 
 }  // namespace
@@ -135,7 +144,7 @@ uint32_t HookedFileSystem::Open(const std::string& path, const os::OpenRequest& 
     std::unique_ptr<os::File> inner;
     const uint32_t error = target_.Open(Resolve(path), request, inner);
     if (error == os::kErrorSuccess) {
-        file = std::make_unique<HookedFile>(std::move(inner), path, beforeWrite);
+        file = std::make_unique<HookedFile>(std::move(inner), path, beforeWrite, writeTakesNothing);
     }
     return error;
 }
@@ -224,6 +233,14 @@ uint32_t CopierTest::AttributesOf(const std::string& path) {
     uint32_t attributes = 0;
     machine.files().GetAttributes(path, attributes);
     return attributes;
+}
+
+void CopierTest::CancelAfterMoveTo(const std::string& target) {
+    files.beforeMove = [this, target](const std::string&, const std::string& to) {
+        if (to == target) {
+            copier->Cancel();
+        }
+    };
 }
 
 }  // namespace engine::testing

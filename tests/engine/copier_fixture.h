@@ -62,6 +62,11 @@ class HookedFileSystem final : public os::FileSystem {
     // Called before each write to a file opened through this file system.
     std::function<void(const std::string& path)> beforeWrite;
     std::function<void(const std::string& path, const os::OpenRequest&)> beforeOpen;
+    std::function<void(const std::string& path, uint32_t attributes)> beforeSetAttributes;
+    std::function<void(const std::string& folder)> beforeChangeNotification;
+    // Writes to a file whose path this is true for report success and take nothing, as a
+    // broken driver might.
+    std::function<bool(const std::string& path)> writeTakesNothing;
     // Shows the folder `link` (which must exist, empty) as a directory reparse point whose
     // contents are those of `target`, as a junction would.
     void AddLink(const std::string& link, const std::string& target);
@@ -75,6 +80,9 @@ class HookedFileSystem final : public os::FileSystem {
         return target_.GetAttributes(Resolve(path), attributes);
     }
     uint32_t SetAttributes(const std::string& path, uint32_t attributes) override {
+        if (beforeSetAttributes) {
+            beforeSetAttributes(path, attributes);
+        }
         return target_.SetAttributes(Resolve(path), attributes);
     }
     uint32_t Open(const std::string& path, const os::OpenRequest& request,
@@ -107,6 +115,9 @@ class HookedFileSystem final : public os::FileSystem {
     uint32_t OpenChangeNotification(
         const std::string& folder, bool watchSubtree, uint32_t filter,
         std::unique_ptr<os::ChangeNotification>& notification) override {
+        if (beforeChangeNotification) {
+            beforeChangeNotification(folder);
+        }
         return target_.OpenChangeNotification(folder, watchSubtree, filter, notification);
     }
 
@@ -142,6 +153,9 @@ class CopierTest : public ::testing::Test {
     uint32_t Backup();
     uint32_t Pass() { return copier->CopyPass(candidates, "F:", retries, watermark); }
     uint32_t AttributesOf(const std::string& path);
+    // Cancels the pass while the copy moving to target finishes: that file is copied, the rest
+    // is not reached.
+    void CancelAfterMoveTo(const std::string& target);
 
     os::sim::SimMachine machine;
     std::shared_ptr<os::sim::SimMedium> disk;

@@ -6,13 +6,33 @@
 
 namespace engine::testing {
 
-void ScriptedUser::Note(const std::string& prompt) {
+void ScriptedUser::Attach(os::Clock& clock) {
+    clock_ = &clock;
+    closed_ = clock.CreateEvent(true, false);
+}
+
+bool ScriptedUser::Note(const std::string& prompt) {
+    bool open = false;
     {
         std::lock_guard lock(mutex_);
         shown.push_back(prompt);
+        open = leftOpen.count(prompt) != 0 && closed_;
+    }
+    if (open) {
+        clock_->Wait(*closed_, os::kInfinite);
+        return true;
     }
     if (beforeAnswer) {
         beforeAnswer(prompt);
+    }
+    return false;
+}
+
+void ScriptedUser::CloseOpenPrompts() {
+    std::lock_guard lock(mutex_);
+    ++closeRequests;
+    if (closed_) {
+        closed_->Set();
     }
 }
 
@@ -39,17 +59,23 @@ DiskFullChoice ScriptedUser::ShowDiskFull(const os::SystemTime& first, const os:
         diskFullDates.push_back(first);
         diskFullDates.push_back(last);
     }
-    Note("104");
+    if (Note("104")) {
+        return {};
+    }
     return Next(diskFull, "104", DiskFullChoice{});
 }
 
 WrongDiskChoice ScriptedUser::ShowWrongDisk() {
-    Note("115");
+    if (Note("115")) {
+        return {};
+    }
     return Next(wrongDisk, "115", WrongDiskChoice{});
 }
 
 NoDiskChoice ScriptedUser::ShowNoDisk() {
-    Note("160");
+    if (Note("160")) {
+        return {};
+    }
     return Next(noDisk, "160", NoDiskChoice{});
 }
 
@@ -59,7 +85,9 @@ bool ScriptedUser::ShowInsertDisk(int driveIcon, const std::string& labelText) {
         insertDiskIcon = driveIcon;
         insertDiskLabel = labelText;
     }
-    Note("136");
+    if (Note("136")) {
+        return false;
+    }
     return Next(insertDisk, "136", false);
 }
 
@@ -68,7 +96,9 @@ NoticeChoice ScriptedUser::Notice(const char* prompt, const std::string& text) {
         std::lock_guard lock(mutex_);
         noticeTexts.push_back(text);
     }
-    Note(prompt);
+    if (Note(prompt)) {
+        return {};
+    }
     return Next(notices, prompt, NoticeChoice{});
 }
 
@@ -93,7 +123,9 @@ NoticeChoice ScriptedUser::ShowDiskBecomingFull() {
 }
 
 std::optional<SecretText> ScriptedUser::ShowPassword() {
-    Note("203");
+    if (Note("203")) {
+        return std::nullopt;
+    }
     std::optional<std::string> typed = Next(passwords, "203", std::optional<std::string>{});
     if (!typed) {
         return std::nullopt;
@@ -102,12 +134,21 @@ std::optional<SecretText> ScriptedUser::ShowPassword() {
 }
 
 bool ScriptedUser::ShowProtected() {
-    Note("204");
+    if (Note("204")) {
+        return false;
+    }
     return Next(protectedDisk, "204", false);
+}
+
+void ScriptedUser::ShowWriteProtectSwitch() {
+    Note("205");
 }
 
 int ScriptedProgress::RunProgressDialog(ProgressState& state, os::Clock& clock) {
     ++shownCount;
+    if (whileShown) {
+        whileShown();
+    }
     const uint64_t start = clock.TickCount();
     while (state.percent < 100) {
         clock.Sleep(1000);
@@ -137,6 +178,7 @@ int RecordingMainWindow::Count(const std::string& message) const {
 
 EngineFixture::EngineFixture() {
     participation_ = std::make_unique<os::sim::SimClock::Participation>(sim.clock());
+    user.Attach(sim.clock());
     drvKit::sim::SimDriveSpec setup;
     setup.subFamily = 7;
     drives->AddDrive('F', setup);

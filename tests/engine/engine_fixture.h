@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ class ScriptedUser final : public PromptView {
     // Called with the prompt's number before it is answered (a test may change the drives, as a
     // user does who swaps disks before pressing OK).
     std::function<void(const std::string&)> beforeAnswer;
+    // Prompts the user leaves on screen until the program closes them (or the test does, with
+    // CloseOpenPrompts); they then give their Cancel outcome. Needs Attach.
+    std::set<std::string> leftOpen;
+    int closeRequests = 0;
+    void Attach(os::Clock& clock);
 
     DiskFullChoice ShowDiskFull(const os::SystemTime& first, const os::SystemTime& last) override;
     WrongDiskChoice ShowWrongDisk() override;
@@ -49,15 +55,20 @@ class ScriptedUser final : public PromptView {
     NoticeChoice ShowDiskBecomingFull() override;
     std::optional<SecretText> ShowPassword() override;
     bool ShowProtected() override;
+    void ShowWriteProtectSwitch() override;
+    void CloseOpenPrompts() override;
 
     int Count(const std::string& prompt) const;
 
   private:
-    void Note(const std::string& prompt);
+    // Notes the prompt; true when it was left open and has been closed since (no answer).
+    bool Note(const std::string& prompt);
     template <typename T>
     T Next(std::deque<T>& queue, const char* prompt, T fallback);
     NoticeChoice Notice(const char* prompt, const std::string& text);
     mutable std::mutex mutex_;
+    os::Clock* clock_ = nullptr;
+    std::unique_ptr<os::Event> closed_;
 };
 
 // The progress dialog: waits for 100 % (or cancels after `cancelAfterMs` of virtual time).
@@ -65,20 +76,26 @@ class ScriptedProgress final : public ProgressView {
   public:
     int shownCount = 0;
     uint32_t cancelAfterMs = 0;  // 0: never
+    // Runs on the dialog's thread as it opens (the user does something while the pass runs).
+    std::function<void()> whileShown;
     int RunProgressDialog(ProgressState& state, os::Clock& clock) override;
 };
 
 class RecordingMainWindow final : public MainWindowLink {
   public:
+    explicit RecordingMainWindow(const SharedState& shared) : shared_(shared) {}
     void PostOpen() override { Add("open"); }
     void PostAnimateStart() override { Add("start"); }
     void PostAnimateStop() override { Add("stop"); }
-    void PostClose() override { Add("close"); }
+    // The window ignores a close while the prompt guard is held: such a close is recorded as
+    // "ignored close".
+    void PostClose() override { Add(shared_.promptActive ? "ignored close" : "close"); }
     std::vector<std::string> Messages() const;
     int Count(const std::string& message) const;
 
   private:
     void Add(const std::string& message);
+    const SharedState& shared_;
     mutable std::mutex mutex_;
     std::vector<std::string> messages_;
 };
@@ -110,7 +127,7 @@ class EngineFixture : public ::testing::Test {
     SharedDrives sharedDrives;
     ScriptedUser user;
     ScriptedProgress progress;
-    RecordingMainWindow mainWindow;
+    RecordingMainWindow mainWindow{shared};
     std::unique_ptr<CKRVMirrorEngine> engine;
 
   private:

@@ -107,12 +107,12 @@ TEST(SecretText, ItsBytesAreGoneOnceWipedOrMovedFrom) {
 
 class DiskFullGuardTest : public EngineFixture {};
 
-TEST_F(DiskFullGuardTest, WhileAnotherWindowIsUpTheSwapWaitsASecondAndReturns) {
+TEST_F(DiskFullGuardTest, WhileAnotherWindowIsUpTheSwapWaitsASecondAndAsksForARetry) {
     Configure();
     MakeEngine();
     ASSERT_TRUE(shared.TryEnterPrompt());
     const uint64_t before = sim.clock().TickCount();
-    EXPECT_EQ(engine->DiskFullHandler(0, 0, 1000, "F:", 0), 0u);
+    EXPECT_EQ(engine->DiskFullHandler(0, 0, 1000, "F:", 0), os::kErrorRetry);  // the same disk
     EXPECT_EQ(sim.clock().TickCount() - before, 1000u);
     EXPECT_TRUE(user.shown.empty());
     shared.LeavePrompt();

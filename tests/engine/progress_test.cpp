@@ -2,10 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace engine {
 namespace {
 
 using Remaining = ProgressDisplay::Remaining;
+
+TEST(ProgressState, ThePollNeverTakesBackThePasssHundred) {
+    ProgressState state;
+    EXPECT_TRUE(state.OfferPercent(40));
+    EXPECT_EQ(state.percent, 40u);
+    EXPECT_TRUE(state.OfferPercent(250));  // files that grew since the scan
+    EXPECT_EQ(state.percent, 99u);
+    state.percent = 100;  // the pass is over
+    EXPECT_FALSE(state.OfferPercent(99));
+    EXPECT_EQ(state.percent, 100u);
+    // The pass says 100 while a poll is offering its figure: whichever comes first, 100 stays.
+    for (int round = 0; round < 200; ++round) {
+        ProgressState racing;
+        std::thread poll([&] {
+            while (racing.OfferPercent(static_cast<unsigned>(round % 99))) {
+            }
+        });
+        racing.percent = 100;
+        poll.join();
+        EXPECT_EQ(racing.percent, 100u);
+    }
+}
 
 TEST(ProgressEstimate, NothingCopiedShowsNoEstimateAndClosesAtTheEnd) {
     ProgressEstimate estimate(1000);

@@ -7,6 +7,7 @@
 
 #include "os/errors.h"
 #include "os/sim/sim_machine.h"
+#include "tests/engine/copier_fixture.h"
 
 namespace engine {
 namespace {
@@ -47,7 +48,7 @@ TEST(RetryLogFormat, AnythingElseIsRefusedAsAWhole) {
         U32(1) + U32(6) + std::string("C:\\a\0b", 6),  // a NUL inside
     };
     for (const std::string& bytes : bad) {
-        EXPECT_FALSE(ParseRetryLog(bytes, read)) << testing::PrintToString(bytes);
+        EXPECT_FALSE(ParseRetryLog(bytes, read)) << ::testing::PrintToString(bytes);
         EXPECT_TRUE(read.empty());
     }
 }
@@ -103,11 +104,34 @@ TEST_F(RetryLogFileTest, AFailedSaveLeavesThePreviousFileWhole) {
     ASSERT_EQ(sim.files().PutFile(log, SerializeRetryLog({"C:\\Data\\one.doc"})), 0u);
     ASSERT_EQ(list.AddFile("C:\\Data\\one.doc"), 0u);
     ASSERT_EQ(list.AddFile("C:\\Data\\one.doc"), 0u);
-    sim.FailOperation(os::sim::SimOperation::Write, "*.Log.new", os::kErrorDiskFull);
+    sim.FailOperation(os::sim::SimOperation::Write, "*\\~Ferrolin2-*.partial", os::kErrorDiskFull);
     EXPECT_EQ(SaveRetryLog(sim.machine().files, log, list), os::kErrorDiskFull);
     EXPECT_EQ(sim.files().ContentsOf(log), SerializeRetryLog({"C:\\Data\\one.doc"}));
     EXPECT_EQ(sim.files().ListTree("C:\\Users\\User\\AppData\\Local\\Corvant Ferrolin 2").size(),
               1u);
+}
+
+TEST_F(RetryLogFileTest, AWriteThatTakesNothingFailsInsteadOfLoopingForEver) {
+    ASSERT_EQ(sim.files().PutFile("C:\\Data\\one.doc", "1"), 0u);
+    ASSERT_EQ(sim.files().PutFile(log, SerializeRetryLog({"C:\\Data\\one.doc"})), 0u);
+    ASSERT_EQ(list.AddFile("C:\\Data\\one.doc"), 0u);
+    ASSERT_EQ(list.AddFile("C:\\Data\\one.doc"), 0u);
+    testing::HookedFileSystem files(sim.machine().files);
+    files.writeTakesNothing = [](const std::string&) { return true; };
+    EXPECT_EQ(SaveRetryLog(files, log, list), os::kErrorDiskFull);
+    EXPECT_EQ(sim.files().ContentsOf(log), SerializeRetryLog({"C:\\Data\\one.doc"}));
+    EXPECT_EQ(sim.files().ListTree("C:\\Users\\User\\AppData\\Local\\Corvant Ferrolin 2").size(),
+              1u);
+}
+
+TEST_F(RetryLogFileTest, ATemporaryFileLeftByACrashIsRemovedAtTheNextSave) {
+    const std::string folder = log.substr(0, log.rfind('\\'));
+    ASSERT_EQ(sim.files().PutFile(folder + "\\~Ferrolin2-0000002a.partial", "torn"), 0u);
+    ASSERT_EQ(sim.files().PutFile("C:\\Data\\one.doc", "1"), 0u);
+    ASSERT_EQ(list.AddFile("C:\\Data\\one.doc"), 0u);
+    ASSERT_EQ(SaveRetryLog(sim.machine().files, log, list), 0u);
+    EXPECT_EQ(sim.files().ListTree(folder).size(), 1u);
+    EXPECT_EQ(sim.files().ContentsOf(log), SerializeRetryLog({"C:\\Data\\one.doc"}));
 }
 
 }  // namespace

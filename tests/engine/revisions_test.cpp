@@ -92,6 +92,22 @@ TEST_F(RevisionsTest, LoweringTheLimitPrunesToItAtTheNextChange) {
               (Tree{{"Data\\Report.(5).doc", "r5"}, {"Data\\Report.(6).doc", "current"}}));
 }
 
+TEST_F(RevisionsTest, AFailedRevisionWriteKeepsEveryOlderRevision) {
+    for (int n = 1; n <= 3; ++n) {
+        PutRevision(n, "r" + std::to_string(n));
+    }
+    ASSERT_EQ(sim().PutFile("F:\\Data\\Report.doc", "current"), 0u);
+    machine.FailOperation(os::sim::SimOperation::Write,
+                          std::string(kRevisions) + "Data\\~Ferrolin2*", 1117);
+    Save("new");
+    EXPECT_EQ(Revisions(), (Tree{{"Data\\Report.(1).doc", "r1"},
+                                 {"Data\\Report.(2).doc", "r2"},
+                                 {"Data\\Report.(3).doc", "r3"}}));
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\Report.doc"), "current");
+    ASSERT_EQ(owner.errors.size(), 1u);
+    EXPECT_EQ(owner.errors[0].second, 1117u);
+}
+
 TEST_F(RevisionsTest, GapsAreCountedAndNumbersNeverReused) {
     PutRevision(2, "r2");
     PutRevision(7, "r7");

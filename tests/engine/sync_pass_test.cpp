@@ -400,6 +400,187 @@ TEST_F(SyncPassTest, NothingChangedMeansTheDrivesAreNotTouched) {
     EXPECT_TRUE(drives->Requests().empty());
 }
 
+TEST_F(SyncPassTest, ACompleteCopyAskedForDuringAPassIsTheNextPasssWork) {
+    KnownDisk(1);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    os::FileTime stored = 0;
+    // The settings sheet's "Re-copy all files", and the tray's complete copy.
+    for (const bool fromTheTray : {false, true}) {
+        Put(std::string(kDocs) + "\\later.txt", fromTheTray ? "2" : "1");
+        progress.whileShown = [&] {
+            if (fromTheTray) {
+                engine->RequestCompleteCopy();
+            } else {
+                store().WriteStartTime(0);
+            }
+        };
+        ASSERT_EQ(engine->RunPass(true), 0u);
+        ASSERT_EQ(store().ReadStartTime(stored), 0u);
+        EXPECT_EQ(stored, 0u) << fromTheTray;
+        progress.whileShown = nullptr;
+        ASSERT_EQ(engine->RunPass(false), 0u);  // the complete copy
+        ASSERT_EQ(store().ReadStartTime(stored), 0u);
+        EXPECT_NE(stored, 0u);
+    }
+}
+
+TEST_F(SyncPassTest, AFullDiskMetWhileAnotherWindowIsUpKeepsTheDisksDates) {
+    // a.bin was written three days ago and fills most of the disk; b.bin does not fit.
+    os::sim::SimPutOptions old;
+    const os::FileTime threeDaysAgo =
+        sim.clock().UtcNow() - 3 * 86400 * os::kFileTimeTicksPerSecond;
+    old.times = os::FileTimes{threeDaysAgo, threeDaysAgo, threeDaysAgo};
+    ASSERT_EQ(
+        sim.files().PutFile(std::string(kDocs) + "\\big\\a.bin", std::string(300 * 1024, 'a'), old),
+        0u);
+    Put(std::string(kDocs) + "\\big\\b.bin", std::string(300 * 1024, 'b'));
+    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    drives->InsertDisk('F', NewDisk(1, 512 * 1024));
+    KnownDisk(1);
+    // The settings sheet is up when the disk fills, and is closed three seconds later.
+    bool guardSeen = false;
+    std::unique_ptr<os::Thread> window;
+    user.diskFull = {{false, false}};
+    MakeEngine();
+    shared.promptActive = true;
+    ASSERT_EQ(sim.clock().StartThread(
+                  [&] {
+                      sim.clock().Sleep(3000);
+                      guardSeen = shared.promptActive;
+                      shared.promptActive = false;
+                  },
+                  window),
+              0u);
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    window.reset();
+    EXPECT_TRUE(guardSeen);
+    ASSERT_EQ(user.Count("104"), 1);
+    const os::SystemTime from = user.diskFullDates[0];
+    const os::SystemTime written = *os::FileTimeToSystemTime(sim.clock().ToLocal(threeDaysAgo));
+    EXPECT_EQ(from.day, written.day);  // not today: the disk was never swapped
+    EXPECT_EQ(from.month, written.month);
+}
+
+TEST_F(SyncPassTest, FoldersThatAreNotBackedUpAreReportedOncePerRun) {
+    KnownDisk(1);
+    store().WriteSourceList({kDocs, "C:\\Gone"});
+    sim.FailOperation(os::sim::SimOperation::Find, std::string(kDocs) + "\\Photos\\*", 5);
+    user.notices = {{true, false}, {true, false}};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    ASSERT_EQ(user.fileErrors.size(), 2u);
+    EXPECT_EQ(user.fileErrors[0].path, std::string(kDocs) + "\\Photos");
+    EXPECT_EQ(user.fileErrors[0].code, 5u);
+    EXPECT_EQ(user.fileErrors[1].path, "C:\\Gone");
+    EXPECT_EQ(user.fileErrors[1].code, os::kErrorPathNotFound);
+    Put(std::string(kDocs) + "\\new.txt", "n");
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.fileErrors.size(), 2u);  // told once in this run
+    EXPECT_EQ(Backed().count("new.txt"), 1u);
+}
+
+TEST_F(SyncPassTest, DisableInAPromptClosesTheProgramOnceThePromptGuardIsFree) {
+    // "Disable" in the disk-full prompt.
+    for (const char* name : {"a.bin", "b.bin"}) {
+        Put(std::string(kDocs) + "\\big\\" + name, std::string(300 * 1024, name[0]));
+        sim.clock().Sleep(1000);
+    }
+    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    drives->InsertDisk('F', NewDisk(1, 512 * 1024));
+    KnownDisk(1);
+    user.diskFull = {{true, true}};
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("104"), 1);
+    EXPECT_EQ(mainWindow.Messages(), (std::vector<std::string>{"close"}));
+    // And in the no-disk prompt when the disk leaves its drive during the copy.
+    drives->InsertDisk('F', NewDisk(1));
+    store().WriteSourceList({kDocs});
+    store().WriteStartTime(0);
+    for (int i = 0; i < 8; ++i) {
+        Put(std::string(kDocs) + "\\many\\f" + std::to_string(i) + ".bin", std::string(40000, 'x'));
+    }
+    sim.files().RemoveMediumAfter("F:", 100000);
+    user.noDisk = {{NoDiskButton::Ok, NoDiskOption::Disable}};
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("160"), 1);
+    EXPECT_EQ(mainWindow.Messages(), (std::vector<std::string>{"close", "close"}));
+}
+
+TEST_F(SyncPassTest, TheFillingWarningWaitsWhileAnotherWindowIsUp) {
+    drives->InsertDisk('F', NewDisk(1, 4ULL << 20));
+    KnownDisk(1);
+    sim.files().PutFile("F:\\filler.bin", std::string(3200 * 1024, 'f'));
+    MakeEngine();
+    shared.promptActive = true;  // the settings sheet, About, another prompt
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("202"), 0);
+    EXPECT_TRUE(shared.promptActive);  // still the other window's
+    shared.promptActive = false;
+    Put(std::string(kDocs) + "\\new.txt", "n");
+    user.notices = {{true, false}};
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("202"), 1);
+}
+
+TEST_F(SyncPassTest, ADiskWhoseOwnSwitchProtectsItIsReportedOnceAndNotOfferedToUnprotect) {
+    drvKit::sim::SimDiskSpec setup;
+    setup.serialNumber = 1;
+    setup.writeProtectSwitch = true;
+    drives->InsertDisk('F', drives->CreateDisk(setup));
+    KnownDisk(1);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"205"}));  // no 204: it cannot lift a switch
+    EXPECT_TRUE(Backed().empty());
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("205"), 2);  // once in each pass
+    // A protection the program can lift still gets its prompt.
+    drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
+    user.protectedDisk = {true};
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.Count("204"), 1);
+    EXPECT_EQ(Backed(), Sources());
+}
+
+TEST_F(SyncPassTest, AStopRightAfterTheProtectionWasLiftedPutsItBack) {
+    drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
+    KnownDisk(1);
+    store().WriteSchedulerValue(settings::names::kSchedulerType, settings::kScheduleAtShutdownOnly);
+    store().WriteStartTime(1);
+    user.protectedDisk = {true};
+    std::unique_ptr<os::Thread> stopper;
+    user.beforeAnswer = [&](const std::string& prompt) {
+        if (prompt == "204") {  // the settings are opened while the prompt is up
+            EXPECT_EQ(sim.clock().StartThread([&] { engine->Stop(); }, stopper), 0u);
+            sim.clock().Sleep(100);
+        }
+    };
+    MakeEngine().Start();
+    sim.clock().Sleep(100);
+    engine->Wake();
+    sim.clock().Sleep(20000);
+    stopper.reset();
+    EXPECT_EQ(user.Count("204"), 1);
+    EXPECT_TRUE(Backed().empty());
+    EXPECT_EQ(drives->ProtectionOf(*drives->DiskIn('F')), drvKit::kProtectWrite);
+}
+
+TEST_F(SyncPassTest, TheProgressDialogStartsWithoutTheLastPasssFile) {
+    KnownDisk(1);
+    MakeEngine();
+    std::vector<std::pair<std::string, std::string>> atOpen;
+    progress.whileShown = [&] { atOpen.push_back(shared.progress.Names()); };
+    ASSERT_EQ(engine->RunPass(true), 0u);
+    Put(std::string(kDocs) + "\\later.txt", "l");
+    ASSERT_EQ(engine->RunPass(true), 0u);
+    ASSERT_EQ(atOpen.size(), 2u);
+    // Nothing yet, or already this pass's one file; never one of the last pass.
+    const std::string shown = atOpen[1].first;
+    EXPECT_TRUE(shown.empty() || shown == std::string(kDocs) + "\\later.txt") << shown;
+}
+
 TEST_F(SyncPassTest, ACompleteCopyOfGivenFoldersKeepsTheLastSyncTime) {
     KnownDisk(1);
     store().WriteStartTime(42);

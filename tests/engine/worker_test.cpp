@@ -291,5 +291,158 @@ TEST_F(WorkerTest, TheSessionEndCopyRunsWithProgressAndThenShutsDown) {
     EXPECT_EQ(sim.system().ShutDownRequests(), 1);
 }
 
+TEST_F(WorkerTest, AStoredIntervalOfZeroWaitsTheDefaultFifteenMinutes) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleEveryInterval, 0, settings::kUnitMinutes);
+    MakeCountingEngine();
+    EXPECT_EQ(engine->snapshot().waitIntervalMs, 15 * 60000u);
+    engine->Start();
+    sim.clock().Sleep(31 * 60000);
+    EXPECT_EQ(passTimes, (std::vector<uint64_t>{15 * 60000, 30 * 60000}));
+    engine->Stop();
+}
+
+TEST_F(WorkerTest, TheSchedulerDoesNotOutliveAStopDuringTheFirstPass) {
+    Configure();  // a first run: a pass at once
+    Schedule(settings::kScheduleDaysOfWeek);
+    // Every day, half an hour from now.
+    const os::SystemTime now = sim.clock().LocalTime();
+    const uint32_t inHalfAnHour = (now.hour * 60u + now.minute + 30) % 1440;
+    store().WriteSchedulerValue(settings::names::kSchedulerDays, 0x7F);
+    store().WriteSchedulerValue(settings::names::kSchedulerTimeOfDay, inHalfAnHour);
+    std::unique_ptr<os::Thread> stopper;
+    CKRVMirrorEngine& e = MakeCountingEngine();
+    e.ReplacePassForTesting([&](bool) {
+        passTimes.push_back(sim.clock().TickCount());
+        if (passTimes.size() == 1) {
+            // The settings are opened while the first copy runs.
+            EXPECT_EQ(sim.clock().StartThread([&] { e.Stop(); }, stopper), 0u);
+            sim.clock().Sleep(100);
+        }
+        return 0u;
+    });
+    e.Start();
+    sim.clock().Sleep(1000);
+    stopper.reset();
+    ASSERT_EQ(passTimes.size(), 1u);
+    // The settings change the schedule: only at shutdown now.
+    store().WriteStartTime(1);  // as the first pass would have
+    Schedule(settings::kScheduleAtShutdownOnly);
+    e.Start();
+    sim.clock().Sleep(2 * 3600 * 1000);  // past the scheduled time
+    EXPECT_EQ(passTimes.size(), 1u);
+    e.Stop();
+}
+
+TEST_F(WorkerTest, TheChangeWatcherEndsWithItsWorker) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleOnEveryChange);
+    passResult = 112;  // the pass fails: the worker ends
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(100);
+    Put("C:\\Users\\User\\Documents\\a.txt", "a");
+    sim.clock().Sleep(10000);
+    ASSERT_EQ(passTimes.size(), 1u);
+    EXPECT_FALSE(engine->IsWorkerRunning());
+    // Started again with the schedule changed to "only at shutdown": saves wake no one.
+    passResult = 0;
+    Schedule(settings::kScheduleAtShutdownOnly);
+    engine->Start();
+    sim.clock().Sleep(100);
+    Put("C:\\Users\\User\\Documents\\b.txt", "b");
+    sim.clock().Sleep(10000);
+    EXPECT_EQ(passTimes.size(), 1u);
+    engine->Stop();
+}
+
+TEST_F(WorkerTest, AWatcherThatDiesIsReportedOncePerFolder) {
+    Configure();
+    store().WriteStartTime(1);
+    Schedule(settings::kScheduleOnEveryChange);
+    sim.FailOperation(os::sim::SimOperation::ChangeNotification, "C:\\Users\\User\\Documents*", 5);
+    user.notices = {{true, false}};
+    MakeCountingEngine().Start();
+    sim.clock().Sleep(10000);  // told at once, not after the five-minute time-out
+    ASSERT_EQ(user.Count("163"), 1);
+    EXPECT_EQ(user.fileErrors[0].path, "C:\\Users\\User\\Documents");
+    EXPECT_EQ(user.fileErrors[0].code, 5u);
+    engine->Stop();
+    engine->Start();  // the watch fails again: the user knows already
+    sim.clock().Sleep(10000);
+    EXPECT_EQ(user.Count("163"), 1);
+    engine->Stop();
+}
+
+class RunningEngineTest : public WorkerTest {
+  protected:
+    void SetUp() override {
+        Configure();
+        store().WriteDiskId(Identifier(1));
+        store().WriteStartTime(1);
+        Schedule(settings::kScheduleAtShutdownOnly);
+        Put("C:\\Users\\User\\Documents\\a.txt", "a");
+    }
+    // Waits (in virtual time) until the prompt has been shown.
+    void AwaitPrompt(const std::string& prompt) {
+        for (int i = 0; i < 600 && user.Count(prompt) == 0; ++i) {
+            sim.clock().Sleep(1000);
+        }
+        ASSERT_EQ(user.Count(prompt), 1) << prompt;
+    }
+};
+
+TEST_F(RunningEngineTest, StopEndsAPassWithinItsBound) {
+    MakeEngine().Start();
+    sim.clock().Sleep(100);
+    engine->Wake();
+    // Five seconds of settling, the copy, and then two seconds into the five the pass gives
+    // the progress dialog at 100 %.
+    sim.clock().Sleep(5000 + 2000);
+    ASSERT_EQ(mainWindow.Count("stop"), 0);
+    const uint64_t stopping = sim.clock().TickCount();
+    engine->Stop();
+    EXPECT_LT(sim.clock().TickCount() - stopping, 2000u);
+    EXPECT_EQ(mainWindow.Count("stop"), 1);  // the pass ended before Stop returned
+    EXPECT_EQ(DiskFiles("F:\\Users\\User\\Documents"),
+              (std::map<std::string, std::string>{{"a.txt", "a"}}));
+    os::FileTime stored = 0;
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
+    EXPECT_GT(stored, 1u);  // it ended in time, so it stored what it copied
+}
+
+TEST_F(RunningEngineTest, AWorkerStopGaveUpOnWritesNoSetting) {
+    // The disk is three quarters full: the filling warning comes after the copy, and the user
+    // leaves it on screen.
+    drives->InsertDisk('F', NewDisk(1, 4ULL << 20));
+    sim.files().PutFile("F:\\filler.bin", std::string(3200 * 1024, 'f'));
+    user.leftOpen = {"202"};
+    MakeEngine().Start();
+    sim.clock().Sleep(100);
+    engine->Wake();
+    AwaitPrompt("202");
+    engine->Stop();  // the settings are opened: Stop gives up on the worker in its prompt
+    store().WriteStartTime(0);  // the sheet's "Re-copy all files"
+    user.CloseOpenPrompts();    // the user answers the old prompt at last
+    sim.clock().Sleep(60000);
+    os::FileTime stored = 1;
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
+    EXPECT_EQ(stored, 0u);
+}
+
+TEST_F(RunningEngineTest, TheEngineEndsWithoutWaitingForAPromptNobodyAnswers) {
+    drives->RemoveDisk('F');
+    user.leftOpen = {"160"};
+    MakeEngine().Start();
+    sim.clock().Sleep(100);
+    engine->Wake();
+    AwaitPrompt("160");
+    const uint64_t ending = sim.clock().TickCount();
+    engine.reset();  // the program exits
+    EXPECT_LT(sim.clock().TickCount() - ending, 15000u);
+    EXPECT_GE(user.closeRequests, 1);
+}
+
 }  // namespace
 }  // namespace engine::testing

@@ -121,16 +121,61 @@ TEST_F(SchedulerTest, AMinuteMissedWhileStoppedIsNotMadeUp) {
     EXPECT_EQ(signals[0].day, 6);  // Tuesday's minute, not Monday's
 }
 
-TEST_F(SchedulerTest, SettingTheClockBackAcrossTheMinuteMatchesItAgain) {
+TEST_F(SchedulerTest, SettingTheClockBackAcrossTheMinuteDoesNotRunTheDayAgain) {
     clock.SetLocalTime({2026, 1, 1, 5, 17, 29, 0, 0});
     Schedule(0x3E, 1050);
     ASSERT_EQ(scheduler.Start(*wake), 0u);
     ASSERT_EQ(Signals(kMinuteMs + 1000).size(), 1u);
     clock.SetLocalTime({2026, 1, 1, 5, 17, 29, 10, 0});
-    const auto again = Signals(2 * kMinuteMs);
-    ASSERT_EQ(again.size(), 1u);
-    EXPECT_EQ(again[0].hour, 17);
-    EXPECT_EQ(again[0].minute, 30);
+    EXPECT_TRUE(Signals(2 * kMinuteMs).empty());
+    const auto tomorrow = Signals(kDayMs);
+    ASSERT_EQ(tomorrow.size(), 1u);
+    EXPECT_EQ(tomorrow[0].day, 6);
+}
+
+// Daylight saving: in spring the clock goes from 02:00 straight to 03:00 (the bias goes from 0
+// to -60 here), in autumn from 03:00 back to 02:00.
+TEST_F(SchedulerTest, ATimeInTheHourTheClockSkipsStillRunsThatDay) {
+    clock.SetLocalTime({2026, 3, 0, 29, 1, 58, 0, 0});  // a Sunday
+    Schedule(0x7F, 2 * 60 + 30);
+    ASSERT_EQ(scheduler.Start(*wake), 0u);
+    EXPECT_TRUE(Signals(90'000).empty());  // 01:59:30
+    clock.SetTimeZoneBias(-60);            // 02:59:30
+    const auto signals = Signals(kMinuteMs);
+    ASSERT_EQ(signals.size(), 1u);
+    EXPECT_EQ(signals[0].hour, 3);  // the first look after the skipped hour
+    EXPECT_EQ(signals[0].minute, 0);
+    EXPECT_EQ(scheduler.LastRun().Hour(), 2);  // the run that was due
+    EXPECT_EQ(scheduler.LastRun().Minute(), 30);
+    EXPECT_TRUE(Signals(20 * 60 * kMinuteMs).empty());  // not again that day
+}
+
+TEST_F(SchedulerTest, ATimeInTheHourTheClockRepeatsRunsOnce) {
+    clock.SetTimeZoneBias(-60);
+    clock.SetLocalTime({2026, 10, 0, 25, 2, 0, 0, 0});  // a Sunday
+    Schedule(0x7F, 2 * 60 + 30);
+    ASSERT_EQ(scheduler.Start(*wake), 0u);
+    ASSERT_EQ(Signals(59 * kMinuteMs + 30'000).size(), 1u);  // 02:30, and now 02:59:30
+    clock.SetTimeZoneBias(0);                                // 01:59:30 again
+    EXPECT_TRUE(Signals(2 * 60 * kMinuteMs).empty());        // 02:30 comes round again
+    const auto nextDay = Signals(kDayMs);
+    ASSERT_EQ(nextDay.size(), 1u);
+    EXPECT_EQ(nextDay[0].day, 26);
+    EXPECT_EQ(nextDay[0].hour, 2);
+    EXPECT_EQ(nextDay[0].minute, 30);
+}
+
+TEST_F(SchedulerTest, ATimeThatPassesWhileTheComputerSleepsIsNotMadeUp) {
+    clock.SetLocalTime({2026, 1, 1, 5, 17, 0, 0, 0});
+    Schedule(0x3E, 1050);
+    ASSERT_EQ(scheduler.Start(*wake), 0u);
+    EXPECT_TRUE(Signals(10'000).empty());
+    // Asleep from 17:00:10 to 19:00:10: the wall clock jumps when it wakes.
+    clock.SetUtcNow(clock.UtcNow() + 2 * 3600 * os::kFileTimeTicksPerSecond);
+    EXPECT_TRUE(Signals(2 * kMinuteMs).empty());
+    const auto tomorrow = Signals(kDayMs);
+    ASSERT_EQ(tomorrow.size(), 1u);
+    EXPECT_EQ(tomorrow[0].day, 6);
 }
 
 TEST_F(SchedulerTest, StopEndsTheThreadWithoutWaitingOutTheMinute) {

@@ -172,7 +172,7 @@ TEST_F(SettingsStoreTest, TimesArePairsWrittenLowFirst) {
 TEST_F(SettingsStoreTest, TheIntervalIsCountedInItsUnit) {
     uint32_t minutes = 9;
     EXPECT_NE(store->ReadIntervalMinutes(minutes), 0u);
-    EXPECT_EQ(minutes, 0u);
+    EXPECT_EQ(minutes, 15u);  // missing: the Scheduling page's default
     ASSERT_EQ(store->WriteSchedulerValue(names::kSchedulerInterval, 2), 0u);
     ASSERT_EQ(store->ReadIntervalMinutes(minutes), 0u);
     EXPECT_EQ(minutes, 2u);  // no unit stored: minutes
@@ -185,6 +185,23 @@ TEST_F(SettingsStoreTest, TheIntervalIsCountedInItsUnit) {
     ASSERT_EQ(store->WriteSchedulerValue(names::kSchedulerInterval, 999), 0u);
     ASSERT_EQ(store->ReadIntervalMinutes(minutes), 0u);
     EXPECT_EQ(minutes, 999u * 1440u);
+}
+
+TEST_F(SettingsStoreTest, AnIntervalOutOfItsRangeIsTheDefaultNeverZero) {
+    struct Case {
+        uint32_t count;
+        uint32_t unit;
+    };
+    // 0 minutes; 1000; a count that overflows 32 bits in hours (71582789 * 60 = 2^32 + 44);
+    // a unit that does not exist.
+    for (const Case c : {Case{0, kUnitMinutes}, Case{1000, kUnitMinutes},
+                         Case{71582789, kUnitHours}, Case{4294967295u, kUnitDays}, Case{5, 3}}) {
+        ASSERT_EQ(store->WriteSchedulerValue(names::kSchedulerInterval, c.count), 0u);
+        ASSERT_EQ(store->WriteSchedulerValue(names::kSchedulerIntervalUnit, c.unit), 0u);
+        uint32_t minutes = 0;
+        EXPECT_EQ(store->ReadIntervalMinutes(minutes), kErrorInvalidData) << c.count;
+        EXPECT_EQ(minutes, 15u) << c.count << " in unit " << c.unit;
+    }
 }
 
 TEST_F(SettingsStoreTest, TheProgramIsConfiguredOnlyWithAllTwelveValues) {

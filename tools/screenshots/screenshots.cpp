@@ -424,6 +424,7 @@ int wmain(int argc, wchar_t** argv) {
         const char* name;
     } messages[] = {
         {IDD_PROTECTED, 0, "204-protected"},
+        {IDD_WRITE_PROTECT_SWITCH, 0, "205-write-protect-switch"},
         {IDD_FOLDER_ELSEWHERE, 0, "208-folder-elsewhere"},
         {IDD_NO_DRIVE, 0, "209-no-drive"},
         {IDD_INVALID_PATH, IDC_INVALID_PATH_HEADLINE, "167-invalid-path"},

@@ -1,8 +1,8 @@
 #pragma once
-// The dialogs that only say something and take OK or Cancel: protected disk (204), folder on
-// another drive (208), no drive (209), invalid path (167), not a local fixed drive (127),
-// turning the program off (135) and creating a missing source (113); and the password prompt
-// (203).
+// The dialogs that only say something and take OK or Cancel: protected disk (204), the disk's
+// write-protect switch (205), folder on another drive (208), no drive (209), invalid path (167),
+// not a local fixed drive (127), turning the program off (135) and creating a missing source
+// (113); and the password prompt (203).
 
 #include <optional>
 
@@ -24,7 +24,7 @@ class CKRVMessageDlg : public CKRVBaseDlg {
     int headlineId_;
 };
 
-// 204, 208, 209, 167, 127, 135 and 113 with their headlines; IDOK or IDCANCEL.
+// 204, 205, 208, 209, 167, 127, 135 and 113 with their headlines; IDOK or IDCANCEL.
 INT_PTR RunMessageDialog(UINT templateId, HWND parent = nullptr);
 
 class CKRVPasswordDlg : public CKRVBaseDlg {

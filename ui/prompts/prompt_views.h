@@ -2,8 +2,12 @@
 // The engine's prompt and progress interfaces, answered with the program's dialogs. Each call
 // runs its dialog modally on the calling thread without an owner window.
 
+#include <mutex>
+#include <vector>
+
 #include "engine/progress.h"
 #include "engine/prompt_view.h"
+#include "framework/windows_api.h"
 
 namespace ui {
 
@@ -20,6 +24,25 @@ class DialogPromptView : public engine::PromptView {
     engine::NoticeChoice ShowDiskBecomingFull() override;
     std::optional<engine::SecretText> ShowPassword() override;
     bool ShowProtected() override;
+    void ShowWriteProtectSwitch() override;
+    // Sends IDCANCEL to the windows of every thread that is inside one of these prompts.
+    void CloseOpenPrompts() override;
+
+  private:
+    // Notes the calling thread as showing a prompt for its lifetime.
+    class Showing {
+      public:
+        explicit Showing(DialogPromptView& view);
+        ~Showing();
+        Showing(const Showing&) = delete;
+        Showing& operator=(const Showing&) = delete;
+
+      private:
+        DialogPromptView& view_;
+    };
+
+    std::mutex mutex_;            // guards showing_
+    std::vector<DWORD> showing_;  // the threads inside a prompt now
 };
 
 class DialogProgressView : public engine::ProgressView {
