@@ -112,6 +112,7 @@ class FileCopier {
         uint64_t size = 0;
         os::FileTimes times;
         uint32_t attributes = 0;
+        bool othersMayWrite = false;  // it was opened sharing writes: it may change meanwhile
     };
     // What is at the backup's place on the disk before the copy.
     struct OldCopy {
@@ -130,26 +131,31 @@ class FileCopier {
     // The candidate at this time was not copied.
     void NoteNotCopied(os::FileTime time);
     void ClearArchiveAttribute(const std::string& path);
+    void ClearArchiveAttributeOf(os::File& source, const SourceFacts& facts);
     uint32_t EnsureFolder(const std::string& folder);
 
     // The steps of CopyFileData.
+    uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file,
+                        SourceFacts& facts);
+    bool GoneSinceTheScan(const std::string& source, uint32_t openError);
+    uint32_t CopyOpenSource(os::File& in, const SourceFacts& facts, const std::string& source,
+                            const std::string& destination, bool countBytes);
     void ShowCurrentNames(const std::string& source, const std::string& destination);
-    uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file);
-    uint32_t ReadSourceFacts(os::File& in, const std::string& source, SourceFacts& facts);
+    uint32_t ReadSourceFacts(os::File& in, SourceFacts& facts);
     OldCopy LookAtOldCopy(const std::string& destination);
     uint32_t MakeRoom(const std::string& source, const std::string& destination, uint64_t size,
-                      const OldCopy& old, bool& inPlace);
+                      bool& inPlace);
     uint32_t WriteNewCopy(os::File& in, const std::string& folder, const SourceFacts& facts,
-                          bool countBytes, ReplacementFile& replacement, uint32_t& madeWith);
+                          bool countBytes, ReplacementFile& replacement);
     uint32_t PutNewCopyInPlace(ReplacementFile& replacement, const std::string& destination,
-                               const SourceFacts& facts, const OldCopy& old, bool inPlace,
-                               uint32_t madeWith);
-    uint32_t CopyData(os::File& in, ReplacementFile& out, bool countBytes);
+                               const SourceFacts& facts, bool nameFreed);
+    uint32_t CopyData(os::File& in, const SourceFacts& facts, ReplacementFile& out,
+                      bool countBytes);
 
     uint64_t FreeSpaceFor(const std::string& path, uint64_t needed);
     void SpendFreeSpace(uint64_t bytes);
     void RemoveStaleTemporaries(const std::string& folder, const std::string& sourceFolder);
-    void KeepCreationTime(const std::string& path, const os::FileTimes& times);
+    uint32_t FinishInPlace(os::File& file, const SourceFacts& facts, bool replaced);
 
     os::FileSystem& files_;
     CopierOwner& owner_;
@@ -183,6 +189,10 @@ class FileCopier {
     bool copied_ = false;
     os::FileTimes copiedTimes_;
     uint64_t copiedSize_ = 0;
+    // The source the last CopyOneFile of the main pass copied, still open, and what it read of
+    // it: its archive attribute is cleared through it.
+    std::unique_ptr<os::File> heldSource_;
+    SourceFacts heldFacts_;
 
     struct AlignedFree {
         void operator()(std::byte* p) const;

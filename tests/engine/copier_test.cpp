@@ -173,8 +173,21 @@ TEST_F(CopierTest, TheRetryPassKeepsTheArchiveAttributeAndTheWatermark) {
     EXPECT_EQ(copier->DiskStartTime(), At(-10));
 }
 
+// A program that keeps the file open for writing, sharing it (a log, a mailbox): only then can
+// the file change while the copier holds it.
+std::unique_ptr<os::File> HoldSharingWrites(os::sim::SimFileSystem& sim, const std::string& path) {
+    std::unique_ptr<os::File> held;
+    EXPECT_EQ(sim.Open(path,
+                       {os::kAccessRead | os::kAccessWrite, os::kShareRead | os::kShareWrite,
+                        os::Disposition::OpenExisting, 0, 0},
+                       held),
+              0u);
+    return held;
+}
+
 TEST_F(CopierTest, AFileChangedDuringItsCopyStaysDue) {
     Put("C:\\Data\\a.txt", "first", At(-10));
+    auto writer = HoldSharingWrites(sim(), "C:\\Data\\a.txt");
     files.beforeMove = [this](const std::string&, const std::string& to) {
         if (to == "F:\\Data\\a.txt") {
             files.beforeMove = nullptr;
@@ -184,6 +197,7 @@ TEST_F(CopierTest, AFileChangedDuringItsCopyStaysDue) {
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(watermark, At(-10));
     EXPECT_EQ(AttributesOf("C:\\Data\\a.txt"), kAttributeArchive);
+    writer.reset();
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(sim().ContentsOf("F:\\Data\\a.txt"), "second");
 }
@@ -191,18 +205,70 @@ TEST_F(CopierTest, AFileChangedDuringItsCopyStaysDue) {
 TEST_F(CopierTest, AWriteJustBeforeTheArchiveAttributeIsClearedIsNotLost) {
     Put("C:\\Data\\a.txt", "first", At(-20));
     Put("C:\\Data\\b.txt", "b", At(-10));
+    auto writer = HoldSharingWrites(sim(), "C:\\Data\\a.txt");
     files.beforeSetAttributes = [this](const std::string& path, uint32_t attributes) {
         if (path == "C:\\Data\\a.txt" && (attributes & kAttributeArchive) == 0) {
             files.beforeSetAttributes = nullptr;
-            // Another program saves it, keeping a time older than b.txt's.
+            // The other program saves it, keeping a time older than b.txt's.
             Put("C:\\Data\\a.txt", "second", At(-15));
         }
     };
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(watermark, At(-10));
     EXPECT_EQ(AttributesOf("C:\\Data\\a.txt") & kAttributeArchive, kAttributeArchive);
+    writer.reset();
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(sim().ContentsOf("F:\\Data\\a.txt"), "second");
+}
+
+// Held without write sharing, the source cannot change between the copy and the clearing of its
+// archive attribute: the attribute is cleared through the handle the copy read it with, with
+// nothing asked by name. A file others may write is looked at again after.
+TEST_F(CopierTest, ACopiedFileCostsAFewCallsOnItsTwoHandles) {
+    Put("C:\\Data\\Sub\\first.txt", "1", At(-30));
+    Put("C:\\Data\\Sub\\small.txt", "small", At(-20));
+    Put("C:\\Data\\Sub\\blocks.bin", std::string(2 * kCopyBlockBytes, 'b'), At(-10));
+    ASSERT_EQ(Scan(), 0u);
+    auto& calls = sim().calls();
+    std::vector<os::sim::SimCallTally> tallies;
+    files.beforeOpen = [&](const std::string& path, const os::OpenRequest&) {
+        if (path.rfind("C:", 0) == 0) {
+            tallies.push_back(calls.Tally());  // each copy starts with its source's open
+        }
+    };
+    ASSERT_EQ(Pass(), 0u);
+    files.beforeOpen = nullptr;
+    tallies.push_back(calls.Tally());
+    ASSERT_EQ(tallies.size(), 4u);
+    using os::sim::SimCall;
+    // The second file: the folder is made and cleaned; open, one query and one read; the copy
+    // created, written, given its times and attributes, renamed, closed; the source's archive
+    // attribute cleared, and the source closed.
+    const os::sim::SimCallTally small = os::sim::CallsBetween(tallies[1], tallies[2]);
+    EXPECT_EQ(os::sim::TotalCalls(small), 10u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Open)], 2u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Read)], 1u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Rename)], 1u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::SetTimesAndAttributes)], 2u);
+    for (SimCall byName : {SimCall::GetAttributes, SimCall::SetAttributes, SimCall::GetFileInfo,
+                           SimCall::Move, SimCall::VolumeSpace}) {
+        EXPECT_EQ(small[static_cast<size_t>(byName)], 0u) << os::sim::SimCallName(byName);
+    }
+    // Whole blocks end with an empty read; the attributes are read again before they change.
+    const os::sim::SimCallTally blocks = os::sim::CallsBetween(tallies[2], tallies[3]);
+    EXPECT_EQ(blocks[static_cast<size_t>(SimCall::Read)], 3u);
+    EXPECT_EQ(blocks[static_cast<size_t>(SimCall::GetInfo)], 2u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\",
+                             {{"Data\\Sub\\first.txt", "1"},
+                              {"Data\\Sub\\small.txt", "small"},
+                              {"Data\\Sub\\blocks.bin", std::string(2 * kCopyBlockBytes, 'b')}}));
+    for (const char* name : {"first.txt", "small.txt", "blocks.bin"}) {
+        EXPECT_EQ(AttributesOf(std::string("C:\\Data\\Sub\\") + name), os::kAttributeNormal)
+            << name;
+        os::FileInfo copy;
+        ASSERT_EQ(sim().GetFileInfo(std::string("F:\\Data\\Sub\\") + name, copy), 0u);
+        EXPECT_EQ(copy.attributes, kAttributeArchive) << name;
+    }
 }
 
 TEST_F(CopierTest, ASourceGoneSinceTheScanIsSkippedAndThePassGoesOn) {
