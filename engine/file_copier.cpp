@@ -29,6 +29,8 @@ constexpr uint32_t kCreatedWithAttributes = os::kAttributeHidden | os::kAttribut
 constexpr uint64_t kFreeSpaceMargin = 4 << 20;
 // What the estimate takes off for each file written besides its bytes: clusters and records.
 constexpr uint64_t kFileOverhead = 64 << 10;
+// Files from this size on are read ahead of their writing.
+constexpr uint64_t kReadAheadFrom = 1 << 20;
 constexpr uint32_t kProtectingAttributes =
     os::kAttributeReadOnly | os::kAttributeHidden | os::kAttributeSystem;
 
@@ -588,9 +590,21 @@ void FileCopier::RemoveStaleTemporaries(const std::string& folder,
 
 // Reads block by block until the end. A block shorter than asked for that reaches the size the
 // file had when it was opened is the end, when no one else may write the file meanwhile; with
-// others writing, the end is an empty read.
+// others writing, the end is an empty read. A large file that no one else may write is read
+// ahead on a thread of its own, block by block as here, so that the disk written to does not wait
+// for the next block.
 uint32_t FileCopier::CopyData(os::File& in, const SourceFacts& facts, ReplacementFile& out,
                               bool countBytes) {
+    if (facts.size >= kReadAheadFrom && !facts.othersMayWrite) {
+        if (!blockReader_) {
+            blockReader_ = std::make_unique<BlockReader>(kCopyBlockBytes);
+        }
+        if (blockReader_->usable() && blockReader_->Start(in, facts.size) == os::kErrorSuccess) {
+            const uint32_t result = CopyReadAhead(*blockReader_, out, countBytes);
+            blockReader_->Stop();
+            return result;
+        }
+    }
     std::byte* buffer = buffer_.get();
     uint64_t total = 0;
     for (;;) {
@@ -615,6 +629,30 @@ uint32_t FileCopier::CopyData(os::File& in, const SourceFacts& facts, Replacemen
         }
         if (got < kCopyBlockBytes && total >= facts.size && !facts.othersMayWrite) {
             return os::kErrorSuccess;
+        }
+    }
+}
+
+uint32_t FileCopier::CopyReadAhead(BlockReader& reader, ReplacementFile& out, bool countBytes) {
+    for (;;) {
+        if (Cancelled()) {
+            return os::kErrorOperationAborted;
+        }
+        const std::byte* data = nullptr;
+        uint32_t got = 0;
+        if (const uint32_t error = reader.Next(data, got)) {
+            return error;
+        }
+        if (got == 0) {
+            return os::kErrorSuccess;
+        }
+        uint32_t written = 0;
+        const uint32_t error = out.WriteAll(data, got, written);
+        if (countBytes) {
+            bytesCopied_ += written;
+        }
+        if (error != os::kErrorSuccess) {
+            return error;
         }
     }
 }

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "engine/block_reader.h"
 #include "engine/copier_owner.h"
 #include "engine/file_list.h"
 #include "engine/replacement_file.h"
@@ -151,6 +152,7 @@ class FileCopier {
                                const SourceFacts& facts, bool nameFreed);
     uint32_t CopyData(os::File& in, const SourceFacts& facts, ReplacementFile& out,
                       bool countBytes);
+    uint32_t CopyReadAhead(BlockReader& reader, ReplacementFile& out, bool countBytes);
 
     uint64_t FreeSpaceFor(const std::string& path, uint64_t needed);
     void SpendFreeSpace(uint64_t bytes);
@@ -198,6 +200,7 @@ class FileCopier {
         void operator()(std::byte* p) const;
     };
     std::unique_ptr<std::byte, AlignedFree> buffer_;
+    std::unique_ptr<BlockReader> blockReader_;  // made for the first large file
     uint32_t temporaryCounter_ = 0;
     // What the copier takes the free space of one volume to be (see FreeSpaceFor).
     bool freeKnown_ = false;

@@ -379,6 +379,81 @@ TEST_F(CopierTest, CancellingMidFileKeepsThePreviousCopyAndRetriesTheFile) {
     EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", std::string(100000, 'n')}}));
 }
 
+// --- Large files, read ahead of their writing ----------------------------------------------
+
+// Bytes that differ from block to block, so that a block out of order shows.
+std::string Blocks(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>('a' + (i / 1000 + i) % 26);
+    }
+    return bytes;
+}
+
+TEST_F(CopierTest, LargeFilesReadAheadArriveWholeWhateverTheirLastBlock) {
+    const Tree sources = {{"whole.bin", Blocks(32 * kCopyBlockBytes)},
+                          {"odd.bin", Blocks(40 * kCopyBlockBytes + 5)},
+                          {"below.bin", Blocks((1 << 20) - 1)}};
+    Tree expected;
+    for (const auto& [name, contents] : sources) {
+        Put("C:\\Data\\" + name, contents, At(-10));
+        expected["Data\\" + name] = contents;
+    }
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", expected));
+    for (const auto& [name, contents] : sources) {
+        EXPECT_EQ(AttributesOf("C:\\Data\\" + name), os::kAttributeNormal) << name;
+    }
+    EXPECT_EQ(copier->BytesCopied(), 72 * kCopyBlockBytes + 5 + (1 << 20) - 1);
+}
+
+TEST_F(CopierTest, AReadFailingAheadOfTheWriterFailsTheFileAndKeepsItsOldCopy) {
+    const std::string contents = Blocks(3 << 20);
+    Put("C:\\Data\\big.bin", contents, At(-10));
+    ASSERT_EQ(sim().PutFile("F:\\Data\\big.bin", "previous"), 0u);
+    int writes = 0;
+    files.beforeWrite = [&](const std::string&) {
+        if (++writes == 10) {  // the reader is a few blocks ahead: a bad sector there
+            machine.FailOperation(os::sim::SimOperation::Read, "C:\\Data\\big.bin", 1117);
+        }
+    };
+    ASSERT_EQ(Backup(), 0u);
+    ASSERT_EQ(owner.errors.size(), 1u);
+    EXPECT_EQ(owner.errors[0], (std::pair<std::string, uint32_t>{"C:\\Data\\big.bin", 1117}));
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", "previous"}}));
+    EXPECT_EQ(AttributesOf("C:\\Data\\big.bin"), kAttributeArchive);
+
+    machine.ClearFaults();
+    files.beforeWrite = nullptr;
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", contents}}));
+}
+
+TEST_F(CopierTest, CancellingALargeFileStopsItsReadingAheadAndRetriesIt) {
+    const std::string contents = Blocks(3 << 20);
+    Put("C:\\Data\\big.bin", contents, At(-10));
+    int writes = 0;
+    files.beforeWrite = [&](const std::string&) {
+        if (++writes == 5) {
+            copier->Cancel();
+        }
+    };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {}));
+    ASSERT_EQ(retries.Count(), 1u);
+    // The source is no longer held: another program may open it alone.
+    std::unique_ptr<os::File> alone;
+    EXPECT_EQ(sim().Open("C:\\Data\\big.bin",
+                         {os::kAccessRead | os::kAccessWrite, os::kShareNone,
+                          os::Disposition::OpenExisting, 0, 0},
+                         alone),
+              0u);
+    alone.reset();
+    files.beforeWrite = nullptr;
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", contents}}));
+}
+
 TEST_F(CopierTest, CancellingTheRetryPassKeepsEveryFileNotCopied) {
     for (const char* p : {"C:\\Data\\a.txt", "C:\\Data\\b.txt", "C:\\Data\\c.txt"}) {
         Put(p, "x", At(-10));
