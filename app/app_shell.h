@@ -36,7 +36,9 @@ class AppShell {
 
     // The settings sheet and the setup wizard; each runs modally and returns when it is closed.
     virtual void OpenSettingsSheet() = 0;
-    virtual void RunSetupWizard() = 0;
+    // True when the user finished the wizard and its settings are stored (the setup-done dialog
+    // then follows the next pass).
+    virtual bool RunSetupWizard() = 0;
     // The About window, modal, with owner disabled while it shows.
     virtual void ShowAbout(HWND owner) = 0;
     // Opens a page of the help that lies beside the program ("home.html").

@@ -60,8 +60,9 @@ bool CKRVMainWnd::Open() {
         if (shell_.store().IsConfigured()) {
             shell_.OpenSettingsSheet();
         } else {
-            shell_.RunSetupWizard();
-            shared.wizardRan = true;
+            if (shell_.RunSetupWizard()) {
+                shared.wizardRan = true;
+            }
         }
     }
     StartEngineOrEnd();

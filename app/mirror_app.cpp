@@ -10,6 +10,10 @@
 #include "os/win32/unique_handle.h"
 #include "res/resource.h"
 #include "ui/settings/settings_dialog.h"
+#include "ui/wizard/run_setup.h"
+
+#include <knownfolders.h>
+#include <shlobj.h>
 
 namespace app {
 
@@ -32,13 +36,14 @@ DriveBackendInstallation::~DriveBackendInstallation() {
 
 CKRVMirrorApp::CKRVMirrorApp()
     : backend_(machine_.machine().files),
+      setupDone_(machine_.machine().system.ProgramPath(), shared_),
       engine_(engine::EngineServices{.machine = machine_.machine(),
                                      .shared = shared_,
                                      .drives = drives_,
                                      .mainWindow = windowLink_,
                                      .prompts = prompts_,
                                      .progressView = progressView_,
-                                     .wizardFinish = nullptr,
+                                     .wizardFinish = &setupDone_,
                                      .productKey = settings::kProductKey,
                                      .retryLogPath = {}}),
       store_(machine_.machine().registry) {}
@@ -87,8 +92,9 @@ bool CKRVMirrorApp::InitInstance(std::wstring_view commandLine) {
     store_.ReadMirrorStatus(mirror);
     switch (DecideStartAction(store_.IsConfigured(), word, mirror)) {
         case StartAction::RunSetupWizard:
-            RunSetupWizard();
-            shared_.wizardRan = true;
+            if (RunSetupWizard()) {
+                shared_.wizardRan = true;
+            }
             break;
         case StartAction::OpenSettings:
             OpenSettingsSheet();
@@ -158,14 +164,26 @@ void CKRVMirrorApp::OpenSettingsSheet() {
     });
 }
 
-// The setup wizard is not part of the program yet: running it shows the splash with its drive
-// check (dialog 209 when there is no drive of the maker) and returns with the program as
-// unconfigured as it was.
-void CKRVMirrorApp::RunSetupWizard() {
+// Once dialog 209 has said that no drive of the maker is connected, the wizard does not run
+// again in this process.
+bool CKRVMirrorApp::RunSetupWizard() {
     if (!splashAllowed_) {
-        return;
+        return false;
     }
-    ShowSplash(splashContext(), SplashKind::BeforeWizard, SplashBaseName(store_));
+    const ui::SetupOutcome outcome = ui::RunSetup(*this, [this] {
+        return ShowSplash(splashContext(), SplashKind::BeforeWizard, SplashBaseName(store_));
+    });
+    return outcome == ui::SetupOutcome::Finished;
+}
+
+std::string CKRVMirrorApp::DocumentsFolder() {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path != nullptr) {
+        folder = fw::Utf8(path);
+    }
+    CoTaskMemFree(path);
+    return folder;
 }
 
 void CKRVMirrorApp::ShowAbout(HWND owner) {

@@ -17,6 +17,7 @@
 #include "os/win32/win32_machine.h"
 #include "ui/common/shell_services.h"
 #include "ui/prompts/prompt_views.h"
+#include "ui/wizard/setup_done.h"
 
 namespace app {
 
@@ -57,7 +58,7 @@ class CKRVMirrorApp final : public AppShell, public ui::ShellServices {
     bool IsEngineRunning() override { return engine_.IsWorkerRunning(); }
     void SaveRetryListNow() override;
     void OpenSettingsSheet() override;
-    void RunSetupWizard() override;
+    bool RunSetupWizard() override;
     void ShowAbout(HWND owner) override;
     void OpenHelpPage(std::wstring_view page) override;
     void AddTrayIcon() override;
@@ -71,6 +72,7 @@ class CKRVMirrorApp final : public AppShell, public ui::ShellServices {
     void RequestFullCopy() override { engine_.RequestFullCopy(); }
     uint32_t RunPassForFolders(const std::vector<std::string>& folders, bool showProgress) override;
     void SetTrayIconShown(bool shown) override;
+    std::string DocumentsFolder() override;
 
   private:
     SplashContext splashContext() { return {drives_, splashAllowed_}; }
@@ -84,6 +86,7 @@ class CKRVMirrorApp final : public AppShell, public ui::ShellServices {
     MainWindowPoster windowLink_;
     ui::DialogPromptView prompts_;
     ui::DialogProgressView progressView_;
+    ui::SetupDoneView setupDone_;
     engine::CKRVMirrorEngine engine_;
     settings::CKRVSettingsStore store_;
     std::atomic<bool> splashAllowed_{true};

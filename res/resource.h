@@ -100,6 +100,9 @@
 #define IDS_SETTINGS_NOT_SAVED 57781
 #define IDS_CLOSE_BUTTON_NAME 57790
 #define IDS_PIE_USED_NAME 57791
+// The setup wizard: Next or Finish without a drive selected; the settings could not be stored.
+#define IDS_CHOOSE_DRIVE 57800
+#define IDS_SETTINGS_NOT_STORED 57801
 
 // ---- Icons, cursor, animation
 #define IDI_APPLICATION_ICON 116

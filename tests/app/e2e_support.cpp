@@ -75,6 +75,43 @@ std::optional<DWORD> ReadDword(const wchar_t* name) {
     return value;
 }
 
+// The value's characters up to its first NUL (the program stores strings without one).
+std::optional<std::wstring> ReadString(const wchar_t* name) {
+    std::optional<std::vector<std::wstring>> parts = ReadMultiString(name);
+    if (!parts) {
+        return std::nullopt;
+    }
+    return parts->empty() ? std::wstring() : parts->front();
+}
+
+std::optional<std::vector<std::wstring>> ReadMultiString(const wchar_t* name) {
+    OptionsKey key(false);
+    DWORD size = 0;
+    DWORD type = 0;
+    if (key.get() == nullptr ||
+        RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_MULTI_SZ)) {
+        return std::nullopt;
+    }
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    data.resize(size / sizeof(wchar_t));
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    while (start < data.size() && data[start] != L'\0') {
+        const size_t end = data.find(L'\0', start);
+        parts.push_back(data.substr(start, end == std::wstring::npos ? end : end - start));
+        if (end == std::wstring::npos || type == REG_SZ) {
+            break;
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
 std::optional<uint64_t> ReadStartTime() {
     const std::optional<DWORD> low = ReadDword(L"Start Time Low");
     const std::optional<DWORD> high = ReadDword(L"Start Time High");

@@ -21,6 +21,9 @@ bool WriteDword(const wchar_t* name, DWORD value);
 bool WriteString(const wchar_t* name, const std::wstring& value);
 bool WriteMultiString(const wchar_t* name, const std::vector<std::wstring>& values);
 std::optional<DWORD> ReadDword(const wchar_t* name);
+// A REG_SZ value, and the strings of a REG_MULTI_SZ value in order.
+std::optional<std::wstring> ReadString(const wchar_t* name);
+std::optional<std::vector<std::wstring>> ReadMultiString(const wchar_t* name);
 // "Start Time Low" and "Start Time High" together; nothing when either is missing.
 std::optional<uint64_t> ReadStartTime();
 bool WriteStartTime(uint64_t time);

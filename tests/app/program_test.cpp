@@ -164,6 +164,8 @@ TEST_F(ProgramTest, CloseOfASwitchedOffProgramEndsWithoutAsking) {
     configuration.startTime = kJanuary2024;
     ASSERT_TRUE(WriteConfiguration(configuration));
     Start();
+    // The program reads its switch after its window is up: the tray icon follows that reading.
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(window_, kTrayIconId); }, kStartMs));
     ASSERT_TRUE(WriteDword(L"Mirror Status", 0));
     Command(kCommandClose);
     DWORD exitCode = 1;
@@ -275,9 +277,9 @@ TEST_F(UnconfiguredProgramTest, NoStartUpEndsWithoutTheSetupWizard) {
     EXPECT_EQ(exitCode, 0u);
 }
 
-// Without the setup wizard's window the program shows the splash that leads to it and ends
-// unconfigured; "startup" is not the word "StartUp" and leads there too.
-TEST_F(UnconfiguredProgramTest, OtherStartsLeadToTheSetupWizardAndEndUnconfigured) {
+// Every start but "NoStartUp" leads through the splash to the setup wizard ("startup" is not
+// the word "StartUp"); the wizard left with Cancel ends the program unconfigured.
+TEST_F(UnconfiguredProgramTest, OtherStartsLeadToTheSetupWizardAndEndUnconfiguredOnCancel) {
     for (const char* arguments : {"", "StartUp", "startup"}) {
         SCOPED_TRACE(testing::Message() << "arguments \"" << arguments << "\"");
         RunningProgram program(std::wstring(arguments, arguments + strlen(arguments)));
@@ -286,9 +288,19 @@ TEST_F(UnconfiguredProgramTest, OtherStartsLeadToTheSetupWizardAndEndUnconfigure
             [&] { return program.FindWindowOfProcess(L"FerrolinSplashWindow") != nullptr; },
             kStartMs, 10))
             << "no splash before the setup wizard";
+        HWND wizard = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                wizard = program.FindWindowOfProcess(L"#32770", L"Corvant Ferrolin 2 is an easy");
+                return wizard != nullptr;
+            },
+            kStartMs))
+            << "no setup wizard";
+        PostMessageW(GetDlgItem(wizard, IDCANCEL), BM_CLICK, 0, 0);
         DWORD exitCode = 1;
         ASSERT_TRUE(program.WaitForExit(kStartMs, exitCode));
         EXPECT_EQ(exitCode, 0u);
+        EXPECT_FALSE(ReadDword(L"Mirror Status").has_value());
     }
 }
 

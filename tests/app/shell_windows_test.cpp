@@ -41,7 +41,10 @@ class ScriptedShell final : public AppShell {
             whileOpen();
         }
     }
-    void RunSetupWizard() override { ++wizardsRun; }
+    bool RunSetupWizard() override {
+        ++wizardsRun;
+        return wizardFinishes;
+    }
     void ShowAbout(HWND owner) override {
         ++aboutsShown;
         aboutOwner = owner;
@@ -73,6 +76,7 @@ class ScriptedShell final : public AppShell {
     engine::SharedState sharedState;
     std::function<void()> whileOpen;
     int starts = 0, stops = 0, wakes = 0, settingsOpened = 0, wizardsRun = 0, aboutsShown = 0;
+    bool wizardFinishes = true;
     int trayAdds = 0, trayRemoves = 0, retrySaves = 0;
     bool engineRunning = true;
     HWND aboutOwner = nullptr;
@@ -193,6 +197,15 @@ TEST_F(MainWindowTest, OpenOfAnUnconfiguredProgramRunsTheWizardAndEndsWhenItStay
     EXPECT_EQ(shell.starts, 0);
     EXPECT_TRUE(PumpSawQuit()) << "the program did not end";
     EXPECT_EQ(shell.stops, 2);  // before the wizard, and as the window ends
+}
+
+// The setup-done dialog follows a pass only after a wizard that stored its settings.
+TEST_F(MainWindowTest, AWizardLeftUnfinishedIsNotTakenForOneThatRan) {
+    shell.wizardFinishes = false;
+    window.Send(WMU_OPEN);
+    EXPECT_EQ(shell.wizardsRun, 1);
+    EXPECT_FALSE(shell.sharedState.wizardRan);
+    EXPECT_TRUE(PumpSawQuit());
 }
 
 TEST_F(MainWindowTest, SwitchingOffInTheSettingsEndsTheProgram) {

@@ -160,12 +160,15 @@ def check_scaled_splash(res):
 
 
 def check_logos(res):
-    """The title band's logo at 150 and 200 per cent is the same picture, that much larger."""
-    width, height = bmp_info(read(res, "bitmaps/logo.bmp"))[1:3]
-    for name, scale in (("logo_150.bmp", 1.5), ("logo_200.bmp", 2.0)):
-        size = bmp_info(read(res, "bitmaps/" + name))[1:3]
-        if size != (round(width * scale), round(height * scale)):
-            faults.append("bitmaps/%s: %s is not %s times %s" % (name, size, scale, (width, height)))
+    """The pictures drawn at 150 and 200 per cent as well (the title band's logo, the wizard's
+    tall pictures, the disk label and the legend squares) are the same picture, that much larger."""
+    for base in ("logo", "welcome", "congratulations", "disk_label", "legend_used", "legend_free"):
+        width, height = bmp_info(read(res, "bitmaps/%s.bmp" % base))[1:3]
+        for suffix, scale in (("_150", 1.5), ("_200", 2.0)):
+            name = "bitmaps/%s%s.bmp" % (base, suffix)
+            size = bmp_info(read(res, name))[1:3]
+            if size != (round(width * scale), round(height * scale)):
+                faults.append("%s: %s is not %s times %s" % (name, size, scale, (width, height)))
 
 
 def main():

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Checks the resource script: no control id twice in one dialog, no access key (&) twice among
-the visible controls of one dialog or one menu level, no string id twice, and every dialog,
-picture, string, menu, cursor and animation that the program loads is there.
+the visible controls of one dialog or one menu level, every group of radio buttons one tab stop
+that the arrow keys do not leave, no string id twice, and every dialog, picture, string, menu,
+cursor and animation that the program loads is there.
 
     check_resources.py RES_FOLDER     exit status 0 when all is well, 1 with the faults printed
 """
@@ -15,7 +16,10 @@ NEEDED = {
                  209, 210, 211, 230],
     "ICON": [116, 117, 119, 120, 121, 122, 123, 124, 125, 126, 128, 181, 182, 183, 184, 185],
     "BITMAP": [112, 121, 123, 124, 125, 126, 191, 199, 209, "IDB_SPLASH4", "IDB_SPLASH8",
-               "IDB_SPLASH24", "IDB_SPLISH4", "IDB_SPLISH8", "IDB_SPLISH24"],
+               "IDB_SPLASH24", "IDB_SPLISH4", "IDB_SPLISH8", "IDB_SPLISH24", "IDB_WELCOME_150",
+               "IDB_WELCOME_200", "IDB_CONGRATULATIONS_150", "IDB_CONGRATULATIONS_200",
+               "IDB_DISK_LABEL_150", "IDB_DISK_LABEL_200", "IDB_LEGEND_USED_150",
+               "IDB_LEGEND_USED_200", "IDB_LEGEND_FREE_150", "IDB_LEGEND_FREE_200"],
     "CURSOR": [187],
     "AVI": [194],
     "MENU": [107],
@@ -28,6 +32,18 @@ NEEDED_STRINGS = [1, 2, 3, 4, 6, 102, 103, 104, 57665, 57666, 57668, 57669, 5767
 FOCUSABLE = {"PUSHBUTTON", "DEFPUSHBUTTON", "AUTORADIOBUTTON", "RADIOBUTTON", "AUTOCHECKBOX",
              "CHECKBOX", "GROUPBOX"}
 STATIC = {"LTEXT", "CTEXT", "RTEXT"}
+
+# The styles the resource compiler gives each kind of control before the statement's own (a
+# "NOT WS_TABSTOP" takes one away).
+DEFAULT_STYLES = {
+    "AUTORADIOBUTTON": {"WS_TABSTOP"}, "RADIOBUTTON": {"WS_TABSTOP"},
+    "AUTOCHECKBOX": {"WS_TABSTOP"}, "CHECKBOX": {"WS_TABSTOP"},
+    "PUSHBUTTON": {"WS_TABSTOP"}, "DEFPUSHBUTTON": {"WS_TABSTOP"},
+    "EDITTEXT": {"WS_TABSTOP"}, "COMBOBOX": {"WS_TABSTOP"},
+    "LTEXT": {"WS_GROUP"}, "CTEXT": {"WS_GROUP"}, "RTEXT": {"WS_GROUP"},
+}
+# Where the style is among a statement's arguments.
+STYLE_ARGUMENT = {"EDITTEXT": 5, "LISTBOX": 5, "COMBOBOX": 5, "CONTROL": 3}
 
 
 def read_defines(res):
@@ -77,10 +93,56 @@ def access_key(text):
     return text[i + 1].lower()
 
 
+def styles_of(kind, args):
+    styles = set(DEFAULT_STYLES.get(kind, ()))
+    index = STYLE_ARGUMENT.get(kind, 6)
+    if index < len(args):
+        for token in args[index].split("|"):
+            token = token.strip()
+            if token.startswith("NOT "):
+                styles.discard(token[4:].strip())
+            elif token:
+                styles.add(token)
+    return styles
+
+
+def is_radio(kind, styles):
+    return kind in ("AUTORADIOBUTTON", "RADIOBUTTON") or (
+        kind == "CONTROL" and bool(styles & {"BS_AUTORADIOBUTTON", "BS_RADIOBUTTON"}))
+
+
+def check_radio_groups(name, controls, faults):
+    """controls: (kind, id name, styles) in the template's order. The dialog manager's group runs
+    from a WS_GROUP control to the next one: Tab enters a group of radio buttons at its one tab
+    stop and the arrow keys move among its members, so the group is the radio buttons alone, with
+    exactly one of them a tab stop."""
+    groups = []
+    for control in controls:
+        if not groups or "WS_GROUP" in control[2]:
+            groups.append([])
+        groups[-1].append(control)
+    for group in groups:
+        radios = [c for c in group if is_radio(c[0], c[2])]
+        if not radios:
+            continue
+        if not is_radio(group[0][0], group[0][2]):
+            faults.append("%s: radio button %s does not start its group (WS_GROUP)" %
+                          (name, radios[0][1]))
+        others = ["%s %s" % (c[0], c[1]) for c in group if not is_radio(c[0], c[2])]
+        if others and is_radio(group[0][0], group[0][2]):
+            faults.append("%s: the group of radio button %s runs on into %s (WS_GROUP after it)" %
+                          (name, radios[0][1], others[0]))
+        stops = [c[1] for c in radios if "WS_TABSTOP" in c[2]]
+        if len(stops) != 1:
+            faults.append("%s: the group of radio button %s has %d tab stops (%s)" %
+                          (name, radios[0][1], len(stops), ", ".join(stops)))
+
+
 def check_dialog(name, lines, defines, faults):
     ids = {}
     keys = {}
     static_keys = []
+    controls = []
     for line in lines:
         m = re.match(r"\s*(\w+)\s+(.*)", line)
         if not m:
@@ -93,6 +155,7 @@ def check_dialog(name, lines, defines, faults):
             text, control = args[0], args[1]
         else:
             continue
+        controls.append((kind, control, styles_of(kind, args)))
         number = value_of(control, defines)
         if not isinstance(number, int):
             faults.append("%s: control id %s is not defined" % (name, control))
@@ -115,6 +178,7 @@ def check_dialog(name, lines, defines, faults):
             keys[key] = text
         else:
             static_keys.append((key, text))
+    check_radio_groups(name, controls, faults)
     # A text's key may name one of the dialog's buttons (click "&Next."); two texts may not share
     # one that names nothing.
     seen = {}

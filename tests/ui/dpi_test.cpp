@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
+#include "tests/ui/dialog_driver.h"
+#include "ui/common/base_dialog.h"
+#include "ui/common/dpi_picture.h"
 #include "ui/common/drawing.h"
 
 namespace ui {
@@ -20,6 +24,83 @@ TEST(Dpi, PicturesAreTakenAtTheLargestScaleNotAboveTheScreens) {
     EXPECT_EQ(PictureForDpi(168, 1, 2, 3), 2u);
     EXPECT_EQ(PictureForDpi(192, 1, 2, 3), 3u);
     EXPECT_EQ(PictureForDpi(288, 1, 2, 3), 3u);
+}
+
+// Each picture of the wizard is there at 150 and 200 per cent under the name the code asks for,
+// that much larger.
+TEST(Dpi, TheWizardsPicturesAreDrawnForEachScale) {
+    test::InitialiseUserInterface();
+    const struct {
+        UINT at100;
+        const wchar_t* name;
+    } pictures[] = {{IDB_WELCOME, L"IDB_WELCOME"},
+                    {IDB_CONGRATULATIONS, L"IDB_CONGRATULATIONS"},
+                    {IDB_DISK_LABEL, L"IDB_DISK_LABEL"},
+                    {IDB_LEGEND_USED, L"IDB_LEGEND_USED"},
+                    {IDB_LEGEND_FREE, L"IDB_LEGEND_FREE"}};
+    for (const auto& picture : pictures) {
+        const HBITMAP small = LoadPictureForDpi(picture.at100, picture.name, 96, 0);
+        const SIZE size = BitmapSize(small);
+        ASSERT_GT(size.cx, 0) << picture.at100;
+        for (const UINT dpi : {144u, 192u}) {
+            const HBITMAP large = LoadPictureForDpi(picture.at100, picture.name, dpi, 0);
+            const SIZE scaled = BitmapSize(large);
+            EXPECT_EQ(scaled.cx, ScaleToDpi(size.cx, dpi)) << picture.at100 << " at " << dpi;
+            EXPECT_EQ(scaled.cy, ScaleToDpi(size.cy, dpi)) << picture.at100 << " at " << dpi;
+            DeleteObject(large);
+        }
+        DeleteObject(small);
+    }
+    // A picture without larger art stays itself.
+    const HBITMAP logo = LoadPictureForDpi(IDB_LOGO, L"IDB_NOT_THERE", 192, 0);
+    EXPECT_EQ(BitmapSize(logo).cx, 214);
+    DeleteObject(logo);
+}
+
+// A picture control takes the larger picture and its size when the picture fits its room, else
+// the next smaller; below 150 per cent, or without the control, nothing changes.
+TEST(Dpi, APictureControlShowsThePictureForItsScaleThatFitsItsRoom) {
+    test::InitialiseUserInterface();
+    CKRVBaseDlg dialog(IDD_SETUP_DONE);
+    ASSERT_TRUE(dialog.CreateModeless(nullptr));
+    const HWND picture = GetDlgItem(dialog.hwnd(), IDC_DONE_PICTURE);
+    const auto clientSize = [picture] {
+        RECT client = {};
+        GetClientRect(picture, &client);
+        return SIZE{client.right, client.bottom};
+    };
+    const auto shown = [picture] {
+        return BitmapSize(
+            reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    };
+    // Room in dialog units for a picture of this many pixels.
+    const auto roomFor = [&dialog](int width, int height) {
+        RECT units = {0, 0, 100, 100};
+        MapDialogRect(dialog.hwnd(), &units);
+        return SIZE{MulDiv(width, 100, units.right) + 1, MulDiv(height, 100, units.bottom) + 1};
+    };
+    const SIZE small = shown();
+    const SIZE before = clientSize();
+    const SIZE room150 = roomFor(ScaleToDpi(small.cx, 144), ScaleToDpi(small.cy, 144));
+    const SIZE room200 = roomFor(ScaleToDpi(small.cx, 192), ScaleToDpi(small.cy, 192));
+
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 120, IDB_WELCOME, L"IDB_WELCOME", room200);
+    EXPECT_EQ(shown().cx, small.cx);
+    ShowPictureForDpi(dialog.hwnd(), 4711, 192, IDB_WELCOME, L"IDB_WELCOME", room200);
+    // Too little room even for 150 per cent: the picture stays.
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 192, IDB_WELCOME, L"IDB_WELCOME",
+                      {room150.cx, room150.cy / 2});
+    EXPECT_EQ(shown().cx, small.cx);
+    // Room for 150 but not 200 per cent on a screen of 200.
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 192, IDB_WELCOME, L"IDB_WELCOME", room150);
+    EXPECT_EQ(shown().cx, ScaleToDpi(small.cx, 144));
+    EXPECT_EQ(shown().cy, ScaleToDpi(small.cy, 144));
+    // The control grows with the picture (its edge, if any, stays as it was).
+    EXPECT_EQ(clientSize().cx - before.cx, shown().cx - small.cx);
+    EXPECT_EQ(clientSize().cy - before.cy, shown().cy - small.cy);
+    ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 192, IDB_WELCOME, L"IDB_WELCOME", room200);
+    EXPECT_EQ(shown().cx, ScaleToDpi(small.cx, 192));
+    DestroyWindow(dialog.hwnd());
 }
 
 }  // namespace

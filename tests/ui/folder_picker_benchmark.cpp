@@ -63,15 +63,26 @@ class Watcher {
                   }
                   std::this_thread::sleep_for(std::chrono::milliseconds(5));
               }
+              finished_ = true;
           }) {}
-    ~Watcher() {
+    ~Watcher() { Finish(); }
+    // The window's own thread ends the watch, answering the last message while it waits; the
+    // longest wait, that last one included.
+    double Finish() {
         stop_ = true;
-        thread_.join();
+        while (!finished_) {
+            fw::Application::PumpPending();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return longest_;
     }
-    double Longest() const { return longest_; }
 
   private:
     std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
     std::atomic<double> longest_{0};
     std::thread thread_;
 };
@@ -108,21 +119,27 @@ int main() {
     }
     ShowWindow(picker.hwnd(), SW_SHOW);
     fw::Application::PumpPending();
-    double longest = 0;
+    double longestOpening = 0;
+    double longestAdding = 0;
     double untilFigure = 0;
     double selecting = 0;
     {
-        const Watcher watcher(picker.hwnd());
-        // Opening the tree at the folder reads its parent's folders and looks into each.
+        // Opening the tree at the folder reads its parent's folders and looks into each: this
+        // runs on the window's thread (the wait cursor shows), so the watcher times it too.
+        Watcher watcher(picker.hwnd());
         const auto selectStart = Clock::now();
         picker.SelectPath(folder + "\\");
         selecting = Milliseconds(Clock::now() - selectStart);
+        longestOpening = watcher.Finish();
+    }
+    {
+        Watcher watcher(picker.hwnd());
         const auto start = Clock::now();
         SendMessageW(picker.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PICKER_ADD, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(picker.hwnd(), IDC_PICKER_ADD)));
         picker.WaitForSize(600000);
         untilFigure = Milliseconds(Clock::now() - start);
-        longest = watcher.Longest();
+        longestAdding = watcher.Finish();
     }
     const std::string shown = fw::GetText(GetDlgItem(picker.hwnd(), IDC_PICKER_COPY_SIZE));
     DestroyWindow(picker.hwnd());
@@ -132,6 +149,9 @@ int main() {
                 synchronous);
     std::printf("opening the tree at the folder: %.0f ms\n", selecting);
     std::printf("add until the figure shows (\"%s\"): %.0f ms\n", shown.c_str(), untilFigure);
-    std::printf("longest time the window did not answer: %.1f ms\n", longest);
+    std::printf("longest time the window did not answer while the tree opened: %.1f ms\n",
+                longestOpening);
+    std::printf("longest time the window did not answer while the size was summed: %.1f ms\n",
+                longestAdding);
     return 0;
 }

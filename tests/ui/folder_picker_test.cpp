@@ -123,6 +123,28 @@ TEST_F(FolderPicker, TheTreeShowsTheAllowedDrivesAndReadsFoldersOnlyAsTheyOpen) 
         });
 }
 
+TEST_F(FolderPicker, AFolderOfManyFilesKeepsItsExpandButtonUntilItIsOpened) {
+    // Hiding the button would mean reading every name while the parent opens.
+    std::filesystem::create_directories(fw::Wide(Folder("Data\\Many")));
+    for (int i = 0; i < 600; ++i) {
+        Write("Data\\Many\\file " + std::to_string(i) + ".txt", 0);
+    }
+    CKRVFolderPickerDlg picker(files, nullptr, Folder("Data"), cOnly);
+    test::DriveModal([&] { return picker.DoModal(); },
+                     [&](HWND dialog) {
+                         const fw::TreeView tree(picker.tree());
+                         const HTREEITEM data = tree.Selection();
+                         tree.Expand(data);
+                         const HTREEITEM many = ChildNamed(tree, data, "Many");
+                         ASSERT_NE(many, nullptr);
+                         EXPECT_TRUE(tree.HasChildrenMark(many));
+                         tree.Expand(many);
+                         EXPECT_EQ(tree.Child(many), nullptr);
+                         EXPECT_FALSE(tree.HasChildrenMark(many));
+                         test::Click(dialog, IDCANCEL);
+                     });
+}
+
 TEST_F(FolderPicker, AddRemoveAndOkGiveTheListInItsOrder) {
     CKRVFolderPickerDlg picker(files, nullptr, Folder("Zeta"), cOnly);
     picker.selectedFolders = {"C:\\Earlier\\"};

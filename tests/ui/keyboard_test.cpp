@@ -1,8 +1,9 @@
 // Every dialog driven with the keyboard alone, through the dialog manager as the message loop
 // hands it the keys: Tab visits the controls that take the focus in reading order and comes
 // back round; each access key reaches its control (a button is pressed, a label's control gets
-// the focus); Enter gives the default button and Esc Cancel. And the owner-drawn controls tell
-// accessibility tools their names.
+// the focus); Enter gives the default button and Esc Cancel; a group of radio buttons is one tab
+// stop that the arrow keys go round. The pages of the settings window and of the wizard are shown
+// in their dialogs. And the owner-drawn controls tell accessibility tools their names.
 
 #include <oleacc.h>
 
@@ -89,7 +90,62 @@ struct DialogKeys {
     UINT id;
     const char* name;
     std::vector<int> tabOrder;  // the controls Tab visits, starting with the first focus
+    // A page (of the settings sheet or the wizard) shown in the dialog over the rectangle of
+    // its placeholder, as the dialog shows its pages: its controls come before the dialog's own.
+    UINT page = 0;
+    int placeholder = 0;
 };
+
+// A page's commands go to the dialog that holds it.
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) {
+        SendMessageW(GetParent(page), WM_COMMAND, wParam, lParam);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Shows the page over the placeholder, enabled, without its caption, and next after the
+// placeholder in the order of the dialog's controls.
+HWND ShowPage(HWND dialog, UINT pageId, int placeholderId) {
+    const HWND page = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(pageId),
+                                         dialog, PageProc, 0);
+    if (page == nullptr) {
+        return nullptr;
+    }
+    SetWindowLongW(page, GWL_STYLE,
+                   (GetWindowLongW(page, GWL_STYLE) & ~(WS_CAPTION | WS_DISABLED)) | WS_CHILD);
+    SetWindowLongW(page, GWL_EXSTYLE, GetWindowLongW(page, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    const HWND placeholder = GetDlgItem(dialog, placeholderId);
+    RECT area = {};
+    GetWindowRect(placeholder, &area);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
+    SetWindowPos(page, placeholder, area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    return page;
+}
+
+bool IsRadio(HWND control) {
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    return HasClass(control, L"Button") && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON);
+}
+
+bool IsPushButton(HWND control) {
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    return HasClass(control, L"Button") && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+// The visible, enabled controls of a window and of the windows it holds, in their order.
+std::vector<HWND> Controls(HWND window) {
+    std::vector<HWND> controls;
+    for (HWND control = GetWindow(window, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        if (IsWindowVisible(control) && IsWindowEnabled(control)) {
+            controls.push_back(control);
+        }
+    }
+    return controls;
+}
 
 std::string PrintDialog(const ::testing::TestParamInfo<DialogKeys>& info) {
     return info.param.name;
@@ -102,9 +158,17 @@ class DialogKeyboard : public ::testing::TestWithParam<DialogKeys> {
         dialog_ = std::make_unique<KeyboardDlg>(GetParam().id);
         ASSERT_TRUE(dialog_->CreateModeless(nullptr));
         window_ = dialog_->hwnd();
+        if (GetParam().page != 0) {
+            page_ = ShowPage(window_, GetParam().page, GetParam().placeholder);
+            ASSERT_NE(page_, nullptr);
+        }
         ShowWindow(window_, SW_SHOW);
         SetForegroundWindow(window_);
         test::Pump();
+        if (page_ != nullptr) {
+            // The dialog gave the focus before the page was there.
+            SetFocus(GetNextDlgTabItem(window_, nullptr, FALSE));
+        }
     }
     void TearDown() override {
         if (window_ != nullptr) {
@@ -118,6 +182,7 @@ class DialogKeyboard : public ::testing::TestWithParam<DialogKeys> {
 
     std::unique_ptr<KeyboardDlg> dialog_;
     HWND window_ = nullptr;
+    HWND page_ = nullptr;
 };
 
 TEST_P(DialogKeyboard, TabVisitsTheControlsInReadingOrderAndComesBackRound) {
@@ -129,29 +194,39 @@ TEST_P(DialogKeyboard, TabVisitsTheControlsInReadingOrderAndComesBackRound) {
     EXPECT_EQ(TabRound(window_, order.size()), expected);
 }
 
+// Of a page, its own controls' keys (the dialog's own are tested with the dialog alone).
 TEST_P(DialogKeyboard, EachAccessKeyReachesItsControl) {
-    for (HWND control = GetWindow(window_, GW_CHILD); control != nullptr;
-         control = GetWindow(control, GW_HWNDNEXT)) {
+    for (HWND control : Controls(page_ != nullptr ? page_ : window_)) {
         const std::string text = fw::GetText(control);
         const wchar_t key = AccessKeyOf(text);
         const bool noPrefix =
             HasClass(control, L"Static") && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX) != 0;
-        if (key == 0 || noPrefix || !IsWindowVisible(control) || !IsWindowEnabled(control)) {
+        if (key == 0 || noPrefix) {
             continue;
         }
         FocusFirst();
         Press(window_, WM_SYSCHAR, key);
         const int id = GetDlgCtrlID(control);
         if (IsPressable(control)) {
-            EXPECT_EQ(dialog_->commands, std::vector<int>{id})
+            // Pressed; or, where a text before it shares its key ("click &Add/Remove."), the
+            // text hands it the focus.
+            EXPECT_TRUE(dialog_->commands == std::vector<int>{id} ||
+                        (dialog_->commands.empty() && GetFocus() == control))
                 << "Alt+" << char(key) << ": " << text;
         } else {
             // A label hands the focus to the control after it, and presses it when it is a
-            // button.
+            // button. A page's text may name a button of the dialog ("click &Next.").
             const HWND next = GetNextDlgTabItem(window_, control, FALSE);
             const bool pressed =
                 IsPressable(next) && dialog_->commands == std::vector<int>{GetDlgCtrlID(next)};
-            EXPECT_TRUE(GetFocus() == next || pressed) << "Alt+" << char(key) << ": " << text;
+            bool named = false;
+            for (HWND button : Controls(window_)) {
+                named = named || (page_ != nullptr && IsPushButton(button) &&
+                                  AccessKeyOf(fw::GetText(button)) == key &&
+                                  dialog_->commands == std::vector<int>{GetDlgCtrlID(button)});
+            }
+            EXPECT_TRUE(GetFocus() == next || pressed || named)
+                << "Alt+" << char(key) << ": " << text;
         }
     }
 }
@@ -165,6 +240,26 @@ TEST_P(DialogKeyboard, EnterGivesTheDefaultButtonAndEscCancel) {
     FocusFirst();
     Press(window_, WM_KEYDOWN, VK_ESCAPE);
     EXPECT_EQ(dialog_->commands, std::vector<int>{IDCANCEL});
+}
+
+// The arrow keys go round a group of radio buttons and stay in it: the next control after the
+// group starts a group of its own.
+TEST_P(DialogKeyboard, ArrowsGoRoundEachGroupOfRadioButtons) {
+    for (HWND first : Controls(page_ != nullptr ? page_ : window_)) {
+        if (!IsRadio(first) || (GetWindowLongW(first, GWL_STYLE) & WS_GROUP) == 0) {
+            continue;
+        }
+        SetFocus(first);
+        for (int step = 0; step < 8; ++step) {
+            Press(window_, WM_KEYDOWN, VK_DOWN);
+            EXPECT_TRUE(IsRadio(GetFocus()))
+                << "Down from " << fw::GetText(first) << " reaches control " << FocusedId();
+            if (GetFocus() == first || !IsRadio(GetFocus())) {
+                break;
+            }
+        }
+        EXPECT_EQ(GetFocus(), first) << "Down does not come back round to " << fw::GetText(first);
+    }
 }
 
 const DialogKeys kDialogs[] = {
@@ -188,6 +283,78 @@ const DialogKeys kDialogs[] = {
     {IDD_CREATE_SOURCE, "CreateSource113", {IDOK, IDCANCEL}},
     {IDD_NEW_FOLDER, "NewFolder120", {IDC_NEW_FOLDER_PATH, IDOK, IDCANCEL}},
     {IDD_PROGRESS, "Progress192", {IDCANCEL}},
+    {IDD_FOLDER_PICKER,
+     "FolderPicker129",
+     {IDC_PICKER_TREE, IDC_PICKER_ADD, IDC_PICKER_REMOVE, IDC_PICKER_NEW_FOLDER, IDC_PICKER_LIST,
+      IDOK, IDCANCEL, IDC_PICKER_HELP}},
+    {IDD_FILE_EXCLUSION,
+     "FileExclusion200",
+     {IDC_EXCLUSION_KNOWN, IDC_EXCLUSION_ADD, IDC_EXCLUSION_REMOVE, IDC_EXCLUSION_EXCLUDED,
+      IDC_EXCLUSION_TYPED, IDOK, IDCANCEL, IDC_EXCLUSION_HELP}},
+    {IDD_PROTECT_DISK,
+     "ProtectDisk210",
+     {IDC_PROTECT_WRITE, IDC_PROTECT_PASSWORD, IDC_PROTECT_CONFIRM, IDOK, IDCANCEL}},
+    {IDD_UNPROTECT_DISK, "UnprotectDisk211", {IDC_UNPROTECT_PASSWORD, IDOK, IDCANCEL}},
+    {IDD_SETUP_DONE, "SetupDone207", {IDC_DONE_WEB_SITE, IDOK}},
+    {IDD_SETTINGS, "Settings101", {IDOK, IDCANCEL, IDC_SETTINGS_HELP}},
+    {IDD_SETTINGS,
+     "GeneralPage102",
+     {IDC_GENERAL_ON, IDC_GENERAL_SOURCES, IDC_GENERAL_ADD_REMOVE, IDC_GENERAL_DRIVES,
+      IDC_GENERAL_PROTECT, IDC_GENERAL_UNPROTECT, IDOK, IDCANCEL, IDC_SETTINGS_HELP},
+     IDD_GENERAL_PAGE,
+     IDC_SETTINGS_SHEET},
+    {IDD_SETTINGS,
+     "AdvancedPage103",
+     {IDC_ADVANCED_TRAY_ICON, IDC_ADVANCED_NO_REVISIONS, IDC_ADVANCED_COUNT, IDC_ADVANCED_EXCLUSION,
+      IDC_ADVANCED_WARN_NO_DISK, IDC_ADVANCED_WARN_FULL, IDC_ADVANCED_SHOW_PROGRESS, IDOK, IDCANCEL,
+      IDC_SETTINGS_HELP},
+     IDD_ADVANCED_PAGE,
+     IDC_SETTINGS_SHEET},
+    {IDD_SETTINGS,
+     "SchedulingPage194",
+     {IDC_SCHEDULE_ON_SAVE, IDC_SCHEDULE_INTERVAL_COUNT, IDC_SCHEDULE_INTERVAL_UNIT,
+      IDC_SCHEDULE_SUNDAY, IDC_SCHEDULE_MONDAY, IDC_SCHEDULE_TUESDAY, IDC_SCHEDULE_WEDNESDAY,
+      IDC_SCHEDULE_THURSDAY, IDC_SCHEDULE_FRIDAY, IDC_SCHEDULE_SATURDAY, IDC_SCHEDULE_TIME,
+      IDC_SCHEDULE_COPY_CHANGED, IDC_SCHEDULE_RECOPY, IDOK, IDCANCEL, IDC_SETTINGS_HELP},
+     IDD_SCHEDULING_PAGE,
+     IDC_SETTINGS_SHEET},
+    {IDD_SETUP_WIZARD, "Wizard134", {IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDCANCEL}},
+    {IDD_SETUP_WIZARD,
+     "WizardIntro109",
+     {IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDCANCEL},
+     IDD_WIZARD_INTRO,
+     IDC_WIZARD_PLACEHOLDER},
+    {IDD_SETUP_WIZARD,
+     "WizardDiskLabel110",
+     {IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDCANCEL},
+     IDD_WIZARD_DISK_LABEL,
+     IDC_WIZARD_PLACEHOLDER},
+    {IDD_SETUP_WIZARD,
+     "WizardDrive111",
+     {IDC_DRIVE_LIST, IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDCANCEL},
+     IDD_WIZARD_DRIVE,
+     IDC_WIZARD_PLACEHOLDER},
+    {IDD_SETUP_WIZARD,
+     "WizardSources130",
+     {IDC_SOURCES_LIST, IDC_SOURCES_ADD_REMOVE, IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT,
+      IDCANCEL},
+     IDD_WIZARD_SOURCES,
+     IDC_WIZARD_PLACEHOLDER},
+    {IDD_SETUP_WIZARD,
+     "WizardRevisions131",
+     {IDC_REVISIONS_NONE, IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDCANCEL},
+     IDD_WIZARD_REVISIONS,
+     IDC_WIZARD_PLACEHOLDER},
+    {IDD_SETUP_WIZARD,
+     "WizardReview132",
+     {IDC_REVIEW_FOLDERS, IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDCANCEL},
+     IDD_WIZARD_REVIEW,
+     IDC_WIZARD_PLACEHOLDER},
+    {IDD_SETUP_WIZARD,
+     "WizardCongratulations133",
+     {IDC_WIZARD_HELP, IDC_WIZARD_BACK, IDC_WIZARD_NEXT, IDCANCEL},
+     IDD_WIZARD_CONGRATULATIONS,
+     IDC_WIZARD_PLACEHOLDER},
 };
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogKeyboard, ::testing::ValuesIn(kDialogs), PrintDialog);
 

@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/settings_test_shell.h"
+#include "ui/common/folder_picker.h"
 #include "ui/settings/settings_dialog.h"
 
 namespace ui {
@@ -374,11 +375,130 @@ TEST_F(SettingsWindow, ADaysScheduleWithoutADayIsRefused) {
     EXPECT_EQ(Scheduler(names::kSchedulerDays), 0x20u);
 }
 
-TEST_F(SettingsWindow, TheTimeOfDayIsStoredBackAsItWasRead) {
+TEST_F(SettingsWindow, TheTimeOfDayIsShownAndStoredBackAndItsSpinChangesIt) {
     (void)shell.store.WriteSchedulerValue(names::kSchedulerType, 2);
     (void)shell.store.WriteSchedulerValue(names::kSchedulerTimeOfDay, 1050);
-    Run([&](HWND dialog) { test::Click(dialog, IDOK); });
+    std::string shown;
+    bool enabled = false;
+    Run([&](HWND dialog) {
+        const HWND page = SheetPage(dialog, kScheduling);
+        shown = test::ItemText(page, IDC_SCHEDULE_TIME);
+        enabled = Enabled(page, IDC_SCHEDULE_TIME) && Enabled(page, IDC_SCHEDULE_TIME_SPIN);
+        test::Click(dialog, IDOK);
+    });
+    // 17:30, or 05:30 PM, as the locale writes it.
+    EXPECT_TRUE(shown == "17:30" || shown == "05:30 PM") << shown;
+    EXPECT_TRUE(enabled);
     EXPECT_EQ(Scheduler(names::kSchedulerTimeOfDay), 1050u);
+
+    // The spin's up arrow raises the hour, the field it starts on.
+    Run([&](HWND dialog) {
+        const HWND page = SheetPage(dialog, kScheduling);
+        ShowPage(dialog, kScheduling);
+        ClickSpin(page, IDC_SCHEDULE_TIME_SPIN, true);
+        test::Click(dialog, IDOK);
+    });
+    EXPECT_EQ(Scheduler(names::kSchedulerTimeOfDay), 1110u);
+}
+
+TEST_F(SettingsWindow, TheDestinationIsTheDriveChosenInTheList) {
+    int selectedAtOpen = -1;
+    std::string freeSpaceOfG;
+    const auto chooseRow = [](HWND dialog, int row) {
+        const HWND general = SheetPage(dialog, kGeneral);
+        SendDlgItemMessageW(general, IDC_GENERAL_DRIVES, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        SendMessageW(general, WM_COMMAND, MAKEWPARAM(IDC_GENERAL_DRIVES, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(general, IDC_GENERAL_DRIVES)));
+    };
+    // No row chosen: the stored destination and disk stay, and nothing is copied anew.
+    Run([&](HWND dialog) {
+        selectedAtOpen = static_cast<int>(SendDlgItemMessageW(
+            SheetPage(dialog, kGeneral), IDC_GENERAL_DRIVES, LB_GETCURSEL, 0, 0));
+        chooseRow(dialog, -1);
+        test::Click(dialog, IDOK);
+    });
+    EXPECT_EQ(selectedAtOpen, 0);
+    std::string destination;
+    std::string diskId;
+    (void)shell.store.ReadDestination(destination);
+    (void)shell.store.ReadDiskId(diskId);
+    EXPECT_EQ(destination, "F:\\");
+    EXPECT_EQ(diskId, "0000-0001");
+    EXPECT_EQ(StartTime(), test::SettingsShell::kSynced);
+    EXPECT_EQ(shell.fullCopies, 0);
+
+    // Another drive: its disk becomes the backup disk and gets a complete copy.
+    shell.drivesKit->InsertDisk('G', shell.NewDisk(2, 100ULL << 20));
+    Run([&](HWND dialog) {
+        chooseRow(dialog, 1);
+        freeSpaceOfG = test::ItemText(SheetPage(dialog, kGeneral), IDC_GENERAL_FREE_SPACE);
+        test::Click(dialog, IDOK);
+    });
+    EXPECT_EQ(freeSpaceOfG, "Free Space: 100 MB");
+    (void)shell.store.ReadDestination(destination);
+    (void)shell.store.ReadDiskId(diskId);
+    EXPECT_EQ(destination, "G:\\");
+    EXPECT_EQ(diskId, "0000-0002");
+    EXPECT_EQ(StartTime(), 0u);
+    EXPECT_EQ(shell.fullCopies, 1);
+}
+
+TEST_F(SettingsWindow, ProtectionIsOfferedOnlyForADiskInTheDrive) {
+    bool dialogShown = false;
+    Run([&](HWND dialog) {
+        const HWND general = SheetPage(dialog, kGeneral);
+        ThenDrive([&](HWND protect) {
+            dialogShown = GetDlgItem(protect, IDC_PROTECT_WRITE) != nullptr;
+            test::Click(protect, IDCANCEL);
+        });
+        test::Click(general, IDC_GENERAL_PROTECT);
+        test::Click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(dialogShown);
+
+    // Without a disk the button only refreshes what the page shows: no dialog.
+    shell.drivesKit->RemoveDisk('F');
+    bool onlyProtect = false;
+    Run([&](HWND dialog) {
+        const HWND general = SheetPage(dialog, kGeneral);
+        test::Click(general, IDC_GENERAL_PROTECT);
+        onlyProtect =
+            Visible(general, IDC_GENERAL_PROTECT) && !Visible(general, IDC_GENERAL_UNPROTECT);
+        test::Click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(onlyProtect);
+}
+
+TEST_F(SettingsWindow, FoldersChosenInThePickerAppearSortedAndAreStoredSo) {
+    shell.sim.files().PutFolder("C:\\Zebra");
+    shell.sim.files().PutFolder("C:\\Apple");
+    Strings shown;
+    std::string pickerStart;
+    Run([&](HWND dialog) {
+        const HWND general = SheetPage(dialog, kGeneral);
+        ThenDrive([&](HWND window) {
+            auto* picker = dynamic_cast<CKRVFolderPickerDlg*>(fw::Window::FromHandle(window));
+            ASSERT_NE(picker, nullptr);
+            pickerStart = picker->initialFolder();
+            picker->AddFolder("C:\\Zebra");
+            picker->AddFolder("C:\\Apple");
+            test::Click(window, IDOK);
+        });
+        test::Click(general, IDC_GENERAL_ADD_REMOVE);
+        const fw::ListBox list(GetDlgItem(general, IDC_GENERAL_SOURCES));
+        for (int i = 0; i < list.Count(); ++i) {
+            shown.push_back(list.ItemText(i));
+        }
+        test::Click(dialog, IDOK);
+    });
+    // The tree opens at the list's first folder (the picker keeps folders with a backslash).
+    EXPECT_TRUE(pickerStart == "C:\\Data" || pickerStart == "C:\\Data\\") << pickerStart;
+    EXPECT_EQ(shown, (Strings{"C:\\Apple", "C:\\Data", "C:\\Zebra"}));
+    Strings stored;
+    ASSERT_EQ(shell.store.ReadSourceList(stored), 0u);
+    EXPECT_EQ(stored, shown);
+    ASSERT_EQ(shell.folderPasses.size(), 1u);
+    EXPECT_EQ(shell.folderPasses[0], (Strings{"C:\\Apple", "C:\\Zebra"}));
 }
 
 TEST_F(SettingsWindow, CopyNowOffersOneOfItsTwoBoxesAtATime) {

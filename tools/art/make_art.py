@@ -276,15 +276,17 @@ def make_logo(scale=1.0, name="logo.bmp"):
     save_bmp(image.resize((width, height), Image.Resampling.LANCZOS), name)
 
 
-def banner_picture(width, height, title_lines):
-    """The tall pictures at the left of the intro, setup-done and congratulations pages."""
+def banner_picture(width, height, title_lines, scale=1.0):
+    """The tall pictures at the left of the intro, setup-done and congratulations pages, drawn at
+    scale times their size for screens of more dots per inch."""
+    width, height = round(width * scale), round(height * scale)
     image = Image.new("RGB", (width * 4, height * 4), BAND)
     d = ImageDraw.Draw(image)
-    s = 4
+    s = 4 * scale
     for i in range(height):
         shade = tuple(int(c * (1 - 0.45 * i / height) + n * 0.45 * i / height) for c, n in zip(BAND, NAVY))
-        d.rectangle([0, i * s, width * s, (i + 1) * s], fill=shade)
-    cx = width / 2
+        d.rectangle([0, i * 4, width * 4, (i + 1) * 4], fill=shade)
+    cx = width / scale / 2
     d.ellipse([(cx - 32) * s, 24 * s, (cx + 32) * s, 88 * s], fill=SILVER)
     d.ellipse([(cx - 26) * s, 30 * s, (cx + 26) * s, 82 * s], fill=SKY)
     d.ellipse([(cx - 7) * s, 49 * s, (cx + 7) * s, 63 * s], fill=NAVY)
@@ -292,33 +294,37 @@ def banner_picture(width, height, title_lines):
     d.polygon([((cx - 15) * s, 32 * s), ((cx + 15) * s, 32 * s), (cx * s, 50 * s)], fill=GREEN)
     y = 104
     for line in title_lines:
-        text_centered(d, (0, y * s, width * s, (y + 16) * s), line, 12 * s, WHITE)
+        text_centered(d, (0, y * s, width * 4, (y + 16) * s), line, round(12 * s), WHITE)
         y += 17
     return image.resize((width, height), Image.Resampling.LANCZOS)
 
 
 def make_page_bitmaps():
-    save_bmp(banner_picture(110, 230, ["Corvant", "Ferrolin 2"]), "welcome.bmp")
-    done = banner_picture(110, 230, ["Setup", "complete"])
-    d = ImageDraw.Draw(done)
-    d.ellipse([70, 180, 100, 210], fill=GREEN)
-    d.line([(77, 195), (84, 202), (95, 186)], fill=WHITE, width=4)
-    save_bmp(done, "congratulations.bmp")
+    for scale, suffix in ((1.0, ""), (1.5, "_150"), (2.0, "_200")):
+        save_bmp(banner_picture(110, 230, ["Corvant", "Ferrolin 2"], scale), "welcome%s.bmp" % suffix)
+        done = banner_picture(110, 230, ["Setup", "complete"], scale)
+        d = ImageDraw.Draw(done)
+        d.ellipse([70 * scale, 180 * scale, 100 * scale, 210 * scale], fill=GREEN)
+        d.line([(77 * scale, 195 * scale), (84 * scale, 202 * scale), (95 * scale, 186 * scale)],
+               fill=WHITE, width=round(4 * scale))
+        save_bmp(done, "congratulations%s.bmp" % suffix)
 
-    # The disk label page: a disk with a label and a hand-written number, on magenta.
-    w, h = 200, 120
-    image = Image.new("RGB", (w * 4, h * 4), MAGENTA)
-    d = ImageDraw.Draw(image)
-    s = 4
-    d.rounded_rectangle([10 * s, 10 * s, 190 * s, 110 * s], radius=10 * s, fill=DARK)
-    d.rounded_rectangle([14 * s, 14 * s, 186 * s, 106 * s], radius=8 * s, fill=STEEL)
-    d.rounded_rectangle([30 * s, 24 * s, 170 * s, 74 * s], radius=4 * s, fill=WHITE)
-    for y in (44, 56, 68):
-        d.line([40 * s, y * s, 160 * s, y * s], fill=SKY, width=s)
-    d.text((42 * s, 26 * s), "Backup  #1", font=font(16 * s), fill=BLUE)
-    d.rectangle([60 * s, 84 * s, 140 * s, 96 * s], fill=DARK)
-    image = image.resize((w, h), Image.Resampling.NEAREST)
-    save_bmp(image, "disk_label.bmp")
+    # The disk label page: a disk with a label and a hand-written number, on magenta; also at 150
+    # and 200 per cent.
+    for scale, suffix in ((1.0, ""), (1.5, "_150"), (2.0, "_200")):
+        w, h = round(200 * scale), round(120 * scale)
+        image = Image.new("RGB", (w * 4, h * 4), MAGENTA)
+        d = ImageDraw.Draw(image)
+        s = 4 * scale
+        d.rounded_rectangle([10 * s, 10 * s, 190 * s, 110 * s], radius=10 * s, fill=DARK)
+        d.rounded_rectangle([14 * s, 14 * s, 186 * s, 106 * s], radius=8 * s, fill=STEEL)
+        d.rounded_rectangle([30 * s, 24 * s, 170 * s, 74 * s], radius=4 * s, fill=WHITE)
+        for y in (44, 56, 68):
+            d.line([40 * s, y * s, 160 * s, y * s], fill=SKY, width=round(s))
+        d.text((42 * s, 26 * s), "Backup  #1", font=font(round(16 * s)), fill=BLUE)
+        d.rectangle([60 * s, 84 * s, 140 * s, 96 * s], fill=DARK)
+        image = image.resize((w, h), Image.Resampling.NEAREST)
+        save_bmp(image, "disk_label%s.bmp" % suffix)
 
     # Protected and unprotected disk pictures of the General page (magenta is transparent).
     for name, locked in (("protected.bmp", True), ("unprotected.bmp", False)):
@@ -337,10 +343,13 @@ def make_page_bitmaps():
         save_bmp(image.resize((32, 32), Image.Resampling.NEAREST), name)
 
     # The drive page's legend squares: used space (the chart's blue) and free space (magenta).
-    for name, colour in (("legend_used.bmp", (0, 0, 255)), ("legend_free.bmp", (255, 0, 255))):
-        image = Image.new("RGB", (12, 12), (0, 0, 0))
-        ImageDraw.Draw(image).rectangle([1, 1, 10, 10], fill=colour)
-        save_bmp(image, name)
+    # A square of 12 pixels with a black edge of one, 18 with 1.5 (two) and 24 with two.
+    for scale, suffix in ((1.0, ""), (1.5, "_150"), (2.0, "_200")):
+        size, edge = round(12 * scale), round(scale + 0.01)
+        for name, colour in (("legend_used", (0, 0, 255)), ("legend_free", (255, 0, 255))):
+            image = Image.new("RGB", (size, size), (0, 0, 0))
+            ImageDraw.Draw(image).rectangle([edge, edge, size - 1 - edge, size - 1 - edge], fill=colour)
+            save_bmp(image, "%s%s.bmp" % (name, suffix))
 
     # The folder picker's images, 16 pixels each: fixed disk, removable drive, CD-ROM drive,
     # floppy drive, folder, network drive, open folder.

@@ -18,6 +18,8 @@
 #include "os/win32/win32_clock.h"
 #include "os/win32/win32_file_system.h"
 #include "res/resource.h"
+#include "tests/ui/settings_test_shell.h"
+#include "tools/screenshots/wizard_screenshots.h"
 #include "ui/common/drawing.h"
 #include "ui/common/drive_list.h"
 #include "ui/common/drive_protection.h"
@@ -31,6 +33,9 @@
 #include "ui/prompts/message_dialogs.h"
 #include "ui/prompts/notice_prompts.h"
 #include "ui/prompts/progress_dialog.h"
+#include "ui/settings/file_exclusion_dialog.h"
+#include "ui/settings/settings_dialog.h"
+#include "ui/settings/settings_notice.h"
 
 #include <shlobj.h>  // after the program's own Win32 headers
 
@@ -130,76 +135,6 @@ class PreviewDlg : public ui::CKRVBaseDlg {
     std::vector<int> headings_;
 };
 
-// A child page dialog with headings, and a picture painted at a hidden marker control.
-class PageDlg : public fw::Dialog {
-  public:
-    PageDlg(UINT templateId, std::vector<int> headings)
-        : fw::Dialog(templateId), headings_(std::move(headings)) {}
-    void PaintPictureAt(int marker, UINT bitmap) {
-        marker_ = marker;
-        picture_.Reset(static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(),
-                                                       MAKEINTRESOURCEW(bitmap), IMAGE_BITMAP, 0, 0,
-                                                       LR_CREATEDIBSECTION)));
-    }
-
-  protected:
-    bool OnInitDialog() override {
-        for (int id : headings_) {
-            ui::CKRVBaseDlg::SetHeadingFont(Item(id));
-        }
-        return true;
-    }
-    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
-        if (message != WM_PAINT || !picture_) {
-            return false;
-        }
-        fw::PaintDc paint(hwnd());
-        const RECT place = fw::Control(hwnd(), marker_).RectInParent();
-        ui::DrawTransparentBitmap(picture_.Get(), paint.get(), place.left, place.top,
-                                  RGB(255, 0, 255));
-        result = 0;
-        return true;
-    }
-
-  private:
-    std::vector<int> headings_;
-    int marker_ = 0;
-    fw::Bitmap picture_;
-};
-
-void AddItems(HWND list, std::initializer_list<const char*> items) {
-    const fw::ListBox box(list);
-    for (const char* item : items) {
-        box.Add(item);
-    }
-}
-
-// The wizard with one of its pages over the placeholder.
-void ShootWizardPage(UINT pageId, std::vector<int> headings, const std::string& name,
-                     const std::function<void(HWND)>& fill = nullptr) {
-    PreviewDlg wizard(IDD_SETUP_WIZARD, {});
-    PageDlg page(pageId, std::move(headings));
-    if (pageId == IDD_WIZARD_DISK_LABEL) {
-        page.PaintPictureAt(IDC_DISK_LABEL_PICTURE, IDB_DISK_LABEL);
-    }
-    ui::CKRVEtchedLine line;
-    Shoot(wizard, name, [&](HWND host) {
-        line.SubclassItem(host, IDC_WIZARD_SEPARATOR);
-        const RECT place = fw::Control(host, IDC_WIZARD_PLACEHOLDER).RectInParent();
-        page.CreateModeless(host);
-        SetWindowPos(page.hwnd(), nullptr, place.left, place.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
-        EnableWindow(GetDlgItem(host, IDC_WIZARD_BACK), pageId != IDD_WIZARD_INTRO);
-        if (pageId == IDD_WIZARD_CONGRATULATIONS) {
-            ShowWindow(GetDlgItem(host, IDC_WIZARD_NEXT), SW_HIDE);
-            ShowWindow(GetDlgItem(host, IDC_WIZARD_FINISH), SW_SHOW);
-        }
-        if (fill) {
-            fill(page.hwnd());
-        }
-    });
-}
-
 // The splash picture with its texts, as the About window shows it.
 class SplashPreview : public fw::Window {
   public:
@@ -239,35 +174,6 @@ class SplashPreview : public fw::Window {
     fw::Bitmap bitmap_;
     ui::SplashText text_;
 };
-
-// Sample drives of the maker for the drive lists: a card reader with its disk, a drive without
-// one, and a USB drive with a labelled stick.
-engine::SharedDrives& SampleDrives() {
-    static os::sim::SimMachine sim;
-    static drvKit::sim::SimDriveKit kit(sim.files());
-    static engine::SharedDrives drives;
-    static bool made = false;
-    if (!made) {
-        made = true;
-        drvKit::sim::SimDriveSpec card;
-        card.subFamily = drvKit::kSubFamilyCardReader;
-        kit->AddDrive('E', card);
-        kit->AddDrive('F');
-        drvKit::sim::SimDriveSpec usb;
-        usb.subFamily = drvKit::kSubFamilyUsbStick;
-        kit->AddDrive('G', usb);
-        drvKit::sim::SimDiskSpec disk;
-        disk.label = "FERROLIN1";
-        disk.serialNumber = 0x1234ABCD;
-        kit->InsertDisk('E', kit->CreateDisk(disk));
-        disk.label = "PHOTOS 2026";
-        disk.serialNumber = 0x22334455;
-        kit->InsertDisk('G', kit->CreateDisk(disk));
-        std::lock_guard lock(drives.mutex);
-        drives.RebuildLocked();
-    }
-    return drives;
-}
 
 // The folder picker over a sample tree in the temporary folder, with two folders chosen and the
 // size summed; the create-folder dialog over it; dialog 167 with its reason.
@@ -451,142 +357,31 @@ int wmain(int argc, wchar_t** argv) {
     ShootFolderPicker();
     ShootProtectionDialogs();
     {
-        PreviewDlg dialog(IDD_FILE_EXCLUSION, {});
-        Shoot(dialog, "200-file-exclusion", [](HWND window) {
-            for (const int id : {IDC_EXCLUSION_KNOWN, IDC_EXCLUSION_EXCLUDED}) {
-                const fw::ListView list(window, id);
-                RECT client = {};
-                GetClientRect(list.hwnd(), &client);
-                list.InsertColumn(0, "Type Description",
-                                  client.right - GetSystemMetrics(SM_CXVSCROLL) - 36);
-                list.InsertColumn(1, "Extension", 36);
-            }
-            const fw::ListView known(window, IDC_EXCLUSION_KNOWN);
-            const char* rows[][2] = {{"Bitmap image", "bmp"},
-                                     {"Text Document", "txt"},
-                                     {"HTML Document", "htm"},
-                                     {"Compressed folder", "zip"},
-                                     {"Configuration", "ini"}};
-            for (const auto& row : rows) {
-                const int index = known.InsertItem(known.Count(), row[0]);
-                known.SetItemText(index, 1, row[1]);
-            }
-            const fw::ListView excluded(window, IDC_EXCLUSION_EXCLUDED);
-            excluded.InsertItem(0, "Temporary file");
-            excluded.SetItemText(0, 1, "tmp");
-            excluded.InsertItem(1, "User Defined Type");
-            excluded.SetItemText(1, 1, "bak");
-        });
-    }
-    {
-        ui::CKRVDriveListBox generalDrives(SampleDrives());
-        ui::CKRVTimeEdit timeEdit;
-        fw::PropertyPage generalPage(IDD_GENERAL_PAGE);
-        fw::PropertyPage advancedPage(IDD_ADVANCED_PAGE);
-        fw::PropertyPage schedulingPage(IDD_SCHEDULING_PAGE);
-        for (int shown = 0; shown < 3; ++shown) {
-            fw::PropertySheet sheet;
-            sheet.AddPage(generalPage);
-            sheet.AddPage(advancedPage);
-            sheet.AddPage(schedulingPage);
-            const char* names[] = {"101-settings-general", "101-settings-advanced",
-                                   "101-settings-scheduling"};
-            PreviewDlg settings(IDD_SETTINGS, {});
-            Shoot(settings, names[shown], [&](HWND window) {
-                const RECT place = fw::Control(window, IDC_SETTINGS_SHEET).RectInParent();
-                sheet.CreateChild(window, "Settings", place);
-                sheet.SetActivePage(2);
-                sheet.SetActivePage(1);
-                sheet.SetActivePage(0);
-                const HWND page0 = generalPage.hwnd();
-                CheckRadioButton(page0, IDC_GENERAL_ON, IDC_GENERAL_OFF, IDC_GENERAL_ON);
-                AddItems(GetDlgItem(page0, IDC_GENERAL_SOURCES),
-                         {"C:\\Users\\Ana\\Documents", "D:\\Photos"});
-                fw::SetText(GetDlgItem(page0, IDC_GENERAL_FREE_SPACE), "Free Space: 1843 MB");
-                if (generalDrives.hwnd() == nullptr) {
-                    generalDrives.Attach(page0, IDC_GENERAL_DRIVES);
-                }
-                generalDrives.SelectDriveByLetter('E');
-                ShowWindow(GetDlgItem(page0, IDC_GENERAL_UNPROTECT), SW_HIDE);
-                const HWND page1 = advancedPage.hwnd();
-                CheckDlgButton(page1, IDC_ADVANCED_TRAY_ICON, BST_CHECKED);
-                CheckRadioButton(page1, IDC_ADVANCED_NO_REVISIONS, IDC_ADVANCED_LIMITED,
-                                 IDC_ADVANCED_LIMITED);
-                fw::SetText(GetDlgItem(page1, IDC_ADVANCED_COUNT), "5");
-                CheckDlgButton(page1, IDC_ADVANCED_WARN_NO_DISK, BST_CHECKED);
-                CheckDlgButton(page1, IDC_ADVANCED_WARN_FULL, BST_CHECKED);
-                const HWND page2 = schedulingPage.hwnd();
-                CheckRadioButton(page2, IDC_SCHEDULE_ON_SAVE, IDC_SCHEDULE_AT_SHUTDOWN,
-                                 IDC_SCHEDULE_ON_SAVE);
-                fw::SetText(GetDlgItem(page2, IDC_SCHEDULE_INTERVAL_COUNT), "15");
-                const fw::ComboBox units(page2, IDC_SCHEDULE_INTERVAL_UNIT);
-                units.Add("Minutes");
-                units.Add("Hours");
-                units.Add("Days");
-                units.Select(0);
-                for (int day = 1; day <= 5; ++day) {
-                    CheckDlgButton(page2, IDC_SCHEDULE_SUNDAY + day, BST_CHECKED);
-                }
-                if (timeEdit.hwnd() == nullptr) {
-                    timeEdit.Attach(page2, IDC_SCHEDULE_TIME, IDC_SCHEDULE_TIME_SPIN);
-                }
-                timeEdit.SetTime(17, 30);
-                sheet.SetActivePage(shown);
-            });
+        // The settings window and its dialogs over a simulated machine: drives F: and G: with
+        // their disks, the registered file types of a fresh Windows, and stored settings.
+        test::SettingsShell shell;
+        shell.Configure();
+        shell.sim.files().PutFolder("C:\\Users\\Ana\\Documents");
+        (void)shell.store.WriteSourceList({"D:\\Photos", "C:\\Users\\Ana\\Documents"});
+        (void)shell.store.WriteRevisions(5);
+        (void)shell.store.WriteFilterList({"tmp", "bak"});
+        (void)shell.store.WriteSchedulerValue(settings::names::kSchedulerTimeOfDay, 1050);
+        {
+            ui::CKRVFileExclusionDlg dialog(shell, nullptr);
+            Shoot(dialog, "200-file-exclusion");
         }
+        const settings::CKRVSettingsStore& store = shell.store;
+        const ui::SettingsAtOpen atOpen = ui::LoadSettingsAtOpen(store, 9 * 60);
+        const char* names[] = {"101-settings-general", "101-settings-advanced",
+                               "101-settings-scheduling"};
+        for (int shown = 0; shown < 3; ++shown) {
+            ui::CKRVSettingsDlg settings(shell, atOpen);
+            Shoot(settings, names[shown], [&](HWND) { settings.sheet().SetActivePage(shown); });
+        }
+        ui::CKRVSettingsNoticeDlg notice(fw::LoadText(IDS_NO_DAY_CHOSEN), nullptr);
+        Shoot(notice, "230-settings-notice");
     }
-    ShootWizardPage(IDD_WIZARD_INTRO, {IDC_INTRO_HEADING}, "134-wizard-109-intro");
-    ui::CKRVPieChart pie;
-    ShootWizardPage(IDD_WIZARD_DISK_LABEL, {IDC_DISK_LABEL_HEADING}, "134-wizard-110-disk-label");
-    ui::CKRVDriveListBox wizardDrives(SampleDrives());
-    ShootWizardPage(IDD_WIZARD_DRIVE, {IDC_DRIVE_HEADING}, "134-wizard-111-drive", [&](HWND page) {
-        wizardDrives.Attach(page, IDC_DRIVE_LIST);
-        wizardDrives.SelectDriveByLetter('E');
-        pie.SubclassItem(page, IDC_DRIVE_PIE);
-        pie.SetColours(RGB(255, 0, 255), RGB(0, 0, 255));
-        pie.SetPercent(62);
-        fw::SetText(GetDlgItem(page, IDC_DRIVE_TEXT), "Drive: F:\\");
-        fw::SetText(GetDlgItem(page, IDC_DRIVE_USED_TEXT), "Used Space : 717 MB");
-        fw::SetText(GetDlgItem(page, IDC_DRIVE_FREE_TEXT), "Free Space: 1173 MB");
-    });
-    ShootWizardPage(IDD_WIZARD_SOURCES, {IDC_SOURCES_HEADING}, "134-wizard-130-sources",
-                    [](HWND page) {
-                        AddItems(GetDlgItem(page, IDC_SOURCES_LIST),
-                                 {"C:\\Users\\Ana\\Documents", "D:\\Photos"});
-                        fw::SetText(GetDlgItem(page, IDC_SOURCES_COPY_SIZE), "Copy Size: 2480 MB");
-                    });
-    ShootWizardPage(IDD_WIZARD_REVISIONS, {IDC_REVISIONS_HEADING}, "134-wizard-131-revisions",
-                    [](HWND page) {
-                        CheckDlgButton(page, IDC_REVISIONS_LIMITED, BST_CHECKED);
-                        EnableWindow(GetDlgItem(page, IDC_REVISIONS_COUNT), TRUE);
-                        fw::SetText(GetDlgItem(page, IDC_REVISIONS_COUNT), "5");
-                    });
-    ui::CKRVHyperLink store;
-    ShootWizardPage(IDD_WIZARD_REVIEW, {IDC_REVIEW_HEADING}, "134-wizard-132-review",
-                    [&](HWND page) {
-                        const fw::ListView list(page, IDC_REVIEW_FOLDERS);
-                        list.InsertColumn(0, "Source List", 215);
-                        list.InsertItem(0, "C:\\Users\\Ana\\Documents");
-                        list.InsertItem(1, "D:\\Photos");
-                        fw::SetText(GetDlgItem(page, IDC_REVIEW_REVISIONS),
-                                    "The number of revisions you want to keep: 5");
-                        fw::SetText(GetDlgItem(page, IDC_REVIEW_DISK_SENTENCE),
-                                    "Corvant Removable Drive (F:) FERROLIN1 has 1173 MB of free "
-                                    "space.");
-                        fw::SetText(GetDlgItem(page, IDC_REVIEW_ESTIMATE),
-                                    "Approximate number of disk(s) needed to complete copy: 3");
-                        store.Attach(page, IDC_REVIEW_STORE);
-                    });
-    ShootWizardPage(IDD_WIZARD_CONGRATULATIONS, {IDC_CONGRATULATIONS_HEADING},
-                    "134-wizard-133-congratulations");
-    {
-        PreviewDlg dialog(IDD_SETUP_DONE, {IDC_DONE_HEADING});
-        ui::CKRVEtchedLine line;
-        Shoot(dialog, "207-setup-done", [&](HWND window) {
-            line.SubclassItem(window, IDC_DONE_SEPARATOR);
-            CheckRadioButton(window, IDC_DONE_WEB_SITE, IDC_DONE_EXIT, IDC_DONE_EXIT);
-        });
-    }
+    screenshots::ShootSetupWizard(SaveWindow, Pump);
     {
         SplashPreview splash;
         if (splash.Show()) {

@@ -1,6 +1,12 @@
 #include "ui/common/drawing.h"
 
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "framework/application.h"
 #include "framework/gdi.h"
+#include "ui/common/dpi_picture.h"
 
 namespace ui {
 
@@ -78,6 +84,49 @@ UINT PictureForDpi(UINT dpi, UINT at100, UINT at150, UINT at200) {
         return at200;
     }
     return dpi >= 144 ? at150 : at100;
+}
+
+HBITMAP LoadPictureForDpi(UINT at100, const wchar_t* name, UINT dpi, UINT flags) {
+    const HINSTANCE instance = fw::Application::ResourceInstance();
+    if (dpi >= 144) {
+        const std::wstring scaled = std::wstring(name) + (dpi >= 192 ? L"_200" : L"_150");
+        if (HANDLE picture = LoadImageW(instance, scaled.c_str(), IMAGE_BITMAP, 0, 0, flags)) {
+            return static_cast<HBITMAP>(picture);
+        }
+    }
+    return static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(at100), IMAGE_BITMAP, 0, 0, flags));
+}
+
+void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name,
+                       SIZE slot) {
+    const HWND control = GetDlgItem(dialog, controlId);
+    if (dpi < 144 || control == nullptr) {
+        return;
+    }
+    RECT room = {0, 0, slot.cx, slot.cy};
+    MapDialogRect(dialog, &room);
+    // A picture control does not free the picture it is given: each one is loaded once.
+    static std::mutex lock;
+    static std::map<std::pair<UINT, int>, HBITMAP> pictures;
+    const std::lock_guard<std::mutex> hold(lock);
+    for (const int percent : {200, 150}) {
+        if (dpi < static_cast<UINT>(percent) * 96 / 100) {
+            continue;
+        }
+        HBITMAP& picture = pictures[{at100, percent}];
+        if (picture == nullptr) {
+            const std::wstring scaled = std::wstring(name) + (percent == 200 ? L"_200" : L"_150");
+            picture = static_cast<HBITMAP>(LoadImageW(fw::Application::ResourceInstance(),
+                                                      scaled.c_str(), IMAGE_BITMAP, 0, 0, 0));
+        }
+        // Two pixels of rounding aside, the picture keeps to its room.
+        const SIZE size = BitmapSize(picture);
+        if (picture != nullptr && size.cx <= room.right + 2 && size.cy <= room.bottom + 2) {
+            SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+            return;
+        }
+    }
 }
 
 }  // namespace ui

@@ -59,7 +59,11 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 // Whether a folder holds at least one subfolder; a folder that cannot be searched counts as
-// having some (its expand button stays, and opening it says why it cannot be read).
+// having some (its expand button stays, and opening it says why it cannot be read). So does a
+// folder whose first entries are all files: reading 50,000 names to hide one expand button
+// would hold the window for a second, and opening the folder finds out.
+constexpr int kEntriesLookedAt = 512;
+
 bool HasSubfolders(os::FileSystem& files, const std::string& folder) {
     std::unique_ptr<os::DirectorySearch> search;
     os::FileInfo entry;
@@ -70,8 +74,12 @@ bool HasSubfolders(os::FileSystem& files, const std::string& folder) {
     if (error != os::kErrorSuccess) {
         return true;
     }
+    int looked = 0;
     do {
         if (entry.IsDirectory() && !IsDotEntry(entry.name)) {
+            return true;
+        }
+        if (++looked >= kEntriesLookedAt) {
             return true;
         }
     } while (search->Next(entry) == os::kErrorSuccess);

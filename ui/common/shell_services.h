@@ -39,6 +39,8 @@ class ShellServices {
     virtual void SetTrayIconShown(bool shown) = 0;
     // Opens a help page that lies beside the program ("resource\0201.html").
     virtual void OpenHelpPage(std::wstring_view page) = 0;
+    // The user's own documents folder as the shell knows it; empty when it has none.
+    virtual std::string DocumentsFolder() { return {}; }
 };
 
 }  // namespace ui

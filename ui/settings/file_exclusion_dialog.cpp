@@ -91,9 +91,12 @@ bool CKRVFileExclusionDlg::OnInitDialog() {
 
     std::vector<settings::KnownFileType> types;
     settings::EnumerateFileTypes(shell_.machine().registry, types);
+    // Hundreds of types on a machine with many programs: drawn once, when all are in.
+    known.Send(WM_SETREDRAW, FALSE);
     for (const settings::KnownFileType& type : types) {
         AppendRow(known, type.description, type.extension);
     }
+    known.Send(WM_SETREDRAW, TRUE);
 
     // A failed read leaves the list empty: nothing is excluded then.
     const settings::CKRVSettingsStore store(shell_.machine().registry, shell_.productKey());

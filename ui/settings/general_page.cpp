@@ -1,11 +1,16 @@
 #include "ui/settings/general_page.h"
 
+#include <mutex>
+
+#include "drivekit/drive.h"
 #include "framework/application.h"
 #include "framework/controls.h"
 #include "framework/text.h"
 #include "res/resource.h"
 #include "ui/common/base_dialog.h"
 #include "ui/common/drawing.h"
+#include "ui/common/drive_protection.h"
+#include "ui/common/folder_picker.h"
 #include "ui/settings/destination_disk.h"
 
 namespace ui {
@@ -19,7 +24,7 @@ constexpr COLORREF kPictureTransparent = RGB(255, 0, 255);
 }  // namespace
 
 CKRVMirrorGenPage::CKRVMirrorGenPage(ShellServices& shell)
-    : fw::PropertyPage(IDD_GENERAL_PAGE), shell_(shell) {}
+    : fw::PropertyPage(IDD_GENERAL_PAGE), shell_(shell), driveList_(shell.drives()) {}
 
 void CKRVMirrorGenPage::SetValues(bool switchedOn, const std::vector<std::string>& sources,
                                   const std::string& destination) {
@@ -49,7 +54,7 @@ std::vector<std::string> CKRVMirrorGenPage::Sources() const {
 }
 
 std::string CKRVMirrorGenPage::SelectedDestination() const {
-    return destination_;
+    return driveList_.hwnd() != nullptr ? driveList_.SelectedRootPath() : destination_;
 }
 
 void CKRVMirrorGenPage::SelectSource(const std::string& folder) const {
@@ -78,6 +83,10 @@ void CKRVMirrorGenPage::FillSources(const std::vector<std::string>& folders) con
 }
 
 bool CKRVMirrorGenPage::OnInitDialog() {
+    driveList_.Attach(hwnd(), IDC_GENERAL_DRIVES);
+    if (!destination_.empty()) {
+        driveList_.SelectDriveByLetter(destination_.front());
+    }
     ShowDisk(destination_);
     FillSources(sources_);
     for (const int id : {IDC_GENERAL_HEADING_PROGRAM, IDC_GENERAL_HEADING_SOURCE,
@@ -108,15 +117,53 @@ void CKRVMirrorGenPage::ShowDisk(const std::string& destination) {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-// The timer and a change of the chosen drive: the text follows the disk in the drive, so a disk
-// taken out while the page is open shows within 15 seconds.
+// A disk taken out while the page is open shows within 15 seconds; so does a drive that came
+// or went.
 void CKRVMirrorGenPage::RefreshDestination(bool fromTimer) {
     if (busy_) {
         return;
     }
+    if (fromTimer) {
+        {
+            engine::SharedDrives& drives = shell_.drives();
+            std::lock_guard lock(drives.mutex);
+            drives.RebuildLocked();
+        }
+        // The drive chosen stays chosen while it is there.
+        driveList_.FillDrives();
+    }
+    ShowDisk(SelectedDestination());
+}
+
+void CKRVMirrorGenPage::ChangeProtection(bool protect) {
     const std::string destination = SelectedDestination();
+    busy_ = true;
+    if (!destination.empty()) {
+        drvKit::Drive drive(destination.front());
+        if (drive.hasDisk()) {
+            // What the dialog did is shown by the buttons and the picture below.
+            CKRVDriveProtection protection(hwnd());
+            if (protect) {
+                (void)protection.protect(drive, true);
+            } else {
+                (void)protection.unprotect(drive, false, true, nullptr, nullptr);
+            }
+        }
+    }
     ShowDisk(destination);
-    (void)fromTimer;
+    busy_ = false;
+}
+
+void CKRVMirrorGenPage::EditSources() {
+    os::FileSystem& files = shell_.machine().files;
+    const std::vector<std::string> current = Sources();
+    CKRVFolderPickerDlg picker(
+        files, [this](std::wstring_view page) { shell_.OpenHelpPage(page); },
+        current.empty() ? std::string() : current.front(), SourceDriveMask(files), hwnd());
+    picker.selectedFolders = current;
+    if (picker.DoModal() == IDOK) {
+        FillSources(picker.selectedFolders);
+    }
 }
 
 void CKRVMirrorGenPage::Paint() {
@@ -127,6 +174,29 @@ void CKRVMirrorGenPage::Paint() {
 }
 
 bool CKRVMirrorGenPage::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+        case IDC_GENERAL_DRIVES:
+            if (code == LBN_SELCHANGE) {
+                RefreshDestination(false);
+                return true;
+            }
+            break;
+        case IDC_GENERAL_ADD_REMOVE:
+            if (code == BN_CLICKED) {
+                EditSources();
+                return true;
+            }
+            break;
+        case IDC_GENERAL_PROTECT:
+        case IDC_GENERAL_UNPROTECT:
+            if (code == BN_CLICKED) {
+                ChangeProtection(id == IDC_GENERAL_PROTECT);
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
     return fw::PropertyPage::OnCommand(id, code, control);
 }
 

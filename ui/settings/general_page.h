@@ -8,6 +8,7 @@
 
 #include "framework/gdi.h"
 #include "framework/property_sheet.h"
+#include "ui/common/drive_list.h"
 #include "ui/common/shell_services.h"
 
 namespace ui {
@@ -29,8 +30,13 @@ class CKRVMirrorGenPage : public fw::PropertyPage {
     // The free-space text as shown.
     std::string FreeSpaceText() const;
 
-    // The 15-second refresh, as its timer runs it.
+    // The 15-second refresh (fromTimer) and a change of the chosen drive: the disk's free
+    // space and protection follow the disk in the drive; the timer also rebuilds the drive list.
     void RefreshDestination(bool fromTimer);
+    // "&Add/Remove...", "&Protect Disk..." and "&Unprotect Disk...", as the buttons run them.
+    void EditSources();
+    void ChangeProtection(bool protect);
+    CKRVDriveListBox& driveList() { return driveList_; }
 
   protected:
     bool OnInitDialog() override;
@@ -44,6 +50,7 @@ class CKRVMirrorGenPage : public fw::PropertyPage {
     void Paint();
 
     ShellServices& shell_;
+    CKRVDriveListBox driveList_;
     int switchIndex_ = 0;  // 0 on, 1 off
     std::vector<std::string> sources_;
     std::string destination_;

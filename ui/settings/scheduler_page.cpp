@@ -41,6 +41,10 @@ ScheduleValues CKRVSchedulerPage::Values() {
         interval_, static_cast<int>(kShortestInterval), static_cast<int>(kLongestInterval)));
     values.unit = static_cast<uint32_t>(std::clamp(unit_, 0, 2));
     values.days = DaysFromBoxes();
+    if (timeEdit_.hwnd() != nullptr) {
+        const settings::TimeOfDay shown = timeEdit_.ShownTime();
+        timeOfDay_ = static_cast<uint32_t>(shown.hour * 60 + shown.minute);
+    }
     values.timeOfDay = timeOfDay_;
     values.atShutdown = static_cast<uint32_t>(atShutdown_);
     return values;
@@ -68,6 +72,9 @@ bool CKRVSchedulerPage::OnInitDialog() {
     }
     BoundedNumberField::WidenSpinRange(Item(IDC_SCHEDULE_INTERVAL_SPIN));
     fw::Edit(Item(IDC_SCHEDULE_INTERVAL_COUNT)).SetLimit(3);
+    // The stored time of day, or the time the page opened when none is stored.
+    timeEdit_.Attach(hwnd(), IDC_SCHEDULE_TIME, IDC_SCHEDULE_TIME_SPIN);
+    timeEdit_.SetTime(static_cast<int>(timeOfDay_ / 60), static_cast<int>(timeOfDay_ % 60));
     UpdateData(false);
     EnableForType();
     return true;

@@ -6,6 +6,7 @@
 
 #include "framework/property_sheet.h"
 #include "ui/common/shell_services.h"
+#include "ui/common/time_edit.h"
 #include "ui/settings/number_field.h"
 #include "ui/settings/sheet_values.h"
 
@@ -24,6 +25,7 @@ class CKRVSchedulerPage : public fw::PropertyPage {
     bool recopyChecked() const { return recopy_ != 0; }
     // A days-of-week schedule without any day: it would never copy.
     bool DaysScheduleWithoutDay();
+    CKRVTimeEdit& timeEdit() { return timeEdit_; }
 
   protected:
     bool OnInitDialog() override;
@@ -38,6 +40,7 @@ class CKRVSchedulerPage : public fw::PropertyPage {
     uint32_t DaysFromBoxes() const;
 
     ShellServices& shell_;
+    CKRVTimeEdit timeEdit_;
     int scheduleType_ = 0;
     int interval_ = static_cast<int>(kDefaultInterval);
     int unit_ = 0;

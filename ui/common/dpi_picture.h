@@ -1,0 +1,22 @@
+#pragma once
+// The pictures of the wizard drawn at 150 and 200 per cent as well, for screens of more dots per
+// inch. The larger art is named after the picture ("IDB_WELCOME_150", "IDB_WELCOME_200"), as the
+// splash's is; below 150 per cent the picture of the numbered resource is the one shown.
+
+#include "framework/windows_api.h"
+
+namespace ui {
+
+// Loads the picture drawn for dpi (LoadImage's flags); the picture at 100 per cent when the
+// larger one cannot be loaded. The caller owns the bitmap.
+HBITMAP LoadPictureForDpi(UINT at100, const wchar_t* name, UINT dpi, UINT flags);
+
+// Shows in the picture control controlId of a dialog (a static of SS_BITMAP, which takes the
+// picture's size) the picture drawn for dpi; below 150 per cent the control keeps its template's.
+// slot is the room the template gives the picture, in dialog units: the dialog's font may grow
+// less than the screen's scale, and a larger picture that would not fit is not taken (the next
+// smaller one is). The larger pictures are loaded once and kept while the program runs.
+void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name,
+                       SIZE slot);
+
+}  // namespace ui
