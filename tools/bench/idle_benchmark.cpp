@@ -49,6 +49,8 @@ class AbsentUser final : public engine::PromptView {
         return Note("203", std::optional<engine::SecretText>{});
     }
     bool ShowProtected() override { return Note("204", false); }
+    void ShowWriteProtectSwitch() override { Note("205", 0); }
+    void CloseOpenPrompts() override {}
 
   private:
     template <typename T>
