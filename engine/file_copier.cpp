@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "engine/revisions.h"
 #include "os/errors.h"
@@ -66,6 +67,11 @@ bool IsDiskFull(uint32_t code) {
 }
 
 // Errors that the next pass should try again: the retry list keeps the file.
+// The copier told the owner itself (once), and the file is skipped.
+bool ReportedAlready(uint32_t code) {
+    return code == kErrorFileTooLarge || code == kErrorReparsePointEncountered;
+}
+
 bool StaysOnRetryList(uint32_t code) {
     return code != os::kErrorDirectoryNotSupported;
 }
@@ -136,9 +142,10 @@ void FileCopier::SetDiskStartTime(os::FileTime time) {
 }
 
 void FileCopier::ForgetDisk() {
+    uncommittedFolder_.clear();
     SetDiskStartTime(0);
     freeKnown_ = false;
-    capacity_ = DiskCapacity(destinationRoot_);
+    LearnDisk();
     madeFolders_.clear();
     cleanedFolders_.clear();
 }
@@ -160,13 +167,14 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
     if (!destinationRoot_.empty() && destinationRoot_.back() == '\\') {
         destinationRoot_.pop_back();
     }
-    capacity_ = DiskCapacity(destinationRoot_);
+    LearnDisk();
     freeKnown_ = false;
     passRetries_.Clear();
     madeFolders_.clear();
     cleanedFolders_.clear();
     ShowCurrentNames({}, {});
     passRunning_ = true;
+    RemoveStaleTemporaries(destinationRoot_, {});  // a commit of a pass cut short
 
     uint32_t result = RetryPass(retries);
     candidateTotal_ = candidates.Total();
@@ -181,6 +189,9 @@ uint32_t FileCopier::CopyPass(FileList& candidates, const std::string& destinati
                 // with all its candidates left the ones it could not copy on the retry list or
                 // reported them.)
                 reached = std::min(reached, *oldestNotCopied_ == 0 ? 0 : *oldestNotCopied_ - 1);
+            }
+            if (CommitDisk() != os::kErrorSuccess) {
+                reached = 0;  // the copies may not be on the disk: they stay due
             }
             if (watermark < reached) {
                 watermark = reached;
@@ -216,6 +227,9 @@ FileCopier::Attempt FileCopier::CopyWithDiskSwaps(const std::string& path, bool 
             abandoned_ = true;
             return {os::kErrorOperationAborted, false};
         }
+        // The full disk may be taken out next: what was copied to it is made to last first. A
+        // full disk may refuse even that; its last moves are then as the system leaves them.
+        static_cast<void>(CommitDisk());
         const uint32_t answer =
             owner_.DiskFullHandler(diskStartTime_, newestCopied_, FileSizeOf(files_, path),
                                    destinationRoot_, bytesCopied_);
@@ -257,11 +271,10 @@ uint32_t FileCopier::RetryPass(FileList& retries) {
             keepCurrent = true;
             break;
         }
-        if (result != kErrorFileTooLarge && !IsBusy(result)) {
+        if (!ReportedAlready(result) && !IsBusy(result)) {
             owner_.FileError(path, result);
         }
-        if (result != kErrorFileTooLarge && StaysOnRetryList(result) &&
-            !passRetries_.Contains(path)) {
+        if (!ReportedAlready(result) && StaysOnRetryList(result) && !passRetries_.Contains(path)) {
             static_cast<void>(passRetries_.AddFile(path));  // a file gone since drops out
         }
         result = os::kErrorSuccess;
@@ -295,6 +308,28 @@ uint32_t FileCopier::OrderByTime() {
         return false;
     });
     return os::kErrorSuccess;
+}
+
+// Each copy is flushed before it is moved into place, and on a journalled volume a flush also
+// keeps every change of names made before it; only the moves after the last copy's flush may
+// still be in the cache when a pass ends. A flush of a file of its own in a folder written last
+// keeps them, before the last-sync time moves past those copies. (The folder only says that
+// there is something to keep.)
+uint32_t FileCopier::CommitDisk() {
+    if (uncommittedFolder_.empty()) {
+        return os::kErrorSuccess;
+    }
+    ReplacementFile marker(files_, temporaryCounter_);  // deleted again when it goes
+    // In the disk's root, where each pass first removes what a cut left of an earlier one.
+    RemoveStaleTemporaries(destinationRoot_, {});
+    uint32_t error = marker.Create(destinationRoot_, 0);
+    if (error == os::kErrorSuccess) {
+        error = marker.file().Flush();
+    }
+    if (error == os::kErrorSuccess) {
+        uncommittedFolder_.clear();
+    }
+    return error;
 }
 
 uint32_t FileCopier::MainPass() {
@@ -336,7 +371,7 @@ uint32_t FileCopier::MainPass() {
             break;
         }
         NoteNotCopied(entry.time);
-        if (result == kErrorFileTooLarge) {
+        if (ReportedAlready(result)) {
             // Reported and skipped; it stays due.
         } else if (IsBusy(result)) {
             if (!passRetries_.Contains(entry.path)) {
@@ -441,16 +476,63 @@ void FileCopier::ClearArchiveAttribute(const std::string& path) {
     static_cast<void>(files_.SetAttributes(path, AttributesToSet(current | os::kAttributeArchive)));
 }
 
+// The backup disk is not trusted: a junction, symbolic link or mount point on it, made by a
+// person or another program, could lead a copy, a move or a pruning to files outside the disk
+// (the user's own sources among them). The folders below the destination root are looked at
+// before anything is made or written in them, from the top down, and a reparse point among them
+// is never followed.
 uint32_t FileCopier::EnsureFolder(const std::string& folder) {
     std::string key = os::Upcase(folder);
     if (madeFolders_.count(key) != 0) {
         return os::kErrorSuccess;
     }
-    const uint32_t result = CreateDirectoryTree(folder);
+    bool exists = false;
+    if (const uint32_t error = CheckFolderChain(folder, exists)) {
+        return error;
+    }
+    // What is missing below the folders checked is made now, as plain folders.
+    const uint32_t result = exists ? os::kErrorSuccess : CreateDirectoryTree(folder);
     if (result == os::kErrorSuccess) {
         madeFolders_.insert(std::move(key));
     }
     return result;
+}
+
+uint32_t FileCopier::CheckFolderChain(const std::string& folder, bool& exists) {
+    exists = false;
+    const size_t start = destinationRoot_.size();
+    if (folder.size() <= start + 1 || folder[start] != '\\' ||
+        !os::EqualsIgnoreCase(std::string_view(folder).substr(0, start), destinationRoot_)) {
+        return os::kErrorSuccess;  // the root itself, which the user chose
+    }
+    for (size_t end = folder.find('\\', start + 1);; end = folder.find('\\', end + 1)) {
+        const std::string part = folder.substr(0, end);
+        std::string key = os::Upcase(part);
+        if (madeFolders_.count(key) == 0) {
+            uint32_t attributes = 0;
+            if (files_.GetAttributes(part, attributes) != os::kErrorSuccess) {
+                return os::kErrorSuccess;  // missing: made, from here down, by the copier
+            }
+            if ((attributes & os::kAttributeReparsePoint) != 0) {
+                return RefusePlace(part);
+            }
+            if ((attributes & os::kAttributeDirectory) == 0) {
+                return os::kErrorSuccess;  // a file in the way: making the folder says so
+            }
+            madeFolders_.insert(std::move(key));
+        }
+        if (end == std::string::npos) {
+            exists = true;
+            return os::kErrorSuccess;
+        }
+    }
+}
+
+uint32_t FileCopier::RefusePlace(const std::string& path) {
+    if (refusedPlaces_.insert(os::Upcase(path)).second) {
+        owner_.FileError(path, kErrorReparsePointEncountered);
+    }
+    return kErrorReparsePointEncountered;
 }
 
 uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
@@ -464,6 +546,23 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     SourceFacts facts;
     if (const uint32_t error = OpenSource(source, in, facts)) {
         return GoneSinceTheScan(source, error) ? os::kErrorSuccess : error;
+    }
+    // Files the user would not want copied as they are: a cloud placeholder would be downloaded
+    // by reading it, an EFS-encrypted file would reach the removable disk as plain text. They are
+    // passed over as dealt with (the watermark may pass them) and reported once a run; the
+    // reconciliation finds them again.
+    if ((facts.attributes & (os::kAttributeRecallOnDataAccess | os::kAttributeRecallOnOpen |
+                             os::kAttributeOffline)) != 0) {
+        if (!std::exchange(placeholderReported_, true)) {
+            owner_.FileError(source, kErrorFileOffline);
+        }
+        return os::kErrorSuccess;
+    }
+    if ((facts.attributes & os::kAttributeEncrypted) != 0) {
+        if (!std::exchange(encryptedReported_, true)) {
+            owner_.FileError(source, kErrorFileEncrypted);
+        }
+        return os::kErrorSuccess;
     }
     const std::string destination = BackupPathOf(destinationRoot_, source);
     const std::string folder = FolderOf(destination);
@@ -495,18 +594,24 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     }
     const std::string base = destinationRoot_ + "\\" + kRevisionsFolderName +
                              destination.substr(destinationRoot_.size());
-    // A failure shows when the revision is written.
-    static_cast<void>(EnsureFolder(FolderOf(base)));
-    if (FreeSpaceFor(base, facts.size) < facts.size) {
-        if (capacity_ < facts.size) {
+    // A failure shows when the revision is written; a refused place ends the copy here, as the
+    // copy is not replaced without its revision.
+    if (EnsureFolder(FolderOf(base)) == kErrorReparsePointEncountered) {
+        return kErrorReparsePointEncountered;
+    }
+    if (TooLargeForDisk(facts.size) || FreeSpaceFor(base, facts.size) < facts.size) {
+        if (TooLargeForDisk(facts.size)) {
             owner_.FileTooLarge(source);
             return kErrorFileTooLarge;
         }
         return os::kErrorDiskFull;
     }
     os::FileInfo current;
-    if (files_.GetFileInfo(destination, current) == os::kErrorSuccess && !current.IsDirectory() &&
-        LaterTime(current.times) == LaterTime(facts.times)) {
+    const bool hasCopy = files_.GetFileInfo(destination, current) == os::kErrorSuccess;
+    if (hasCopy && (current.attributes & os::kAttributeReparsePoint) != 0) {
+        return RefusePlace(destination);  // its revision would be read through it
+    }
+    if (hasCopy && !current.IsDirectory() && SameVersion(facts.size, facts.times, current)) {
         copied_ = true;  // its backup is this version already: no copy, no revision
         copiedTimes_ = facts.times;
         copiedSize_ = facts.size;
@@ -536,7 +641,9 @@ uint32_t FileCopier::OpenSource(const std::string& source, std::unique_ptr<os::F
         request.access = os::kAccessRead | os::kAccessWriteAttributes;
         request.share = share;
         request.disposition = os::Disposition::OpenExisting;
-        request.flags = os::kFlagSequentialScan;
+        // A placeholder is found out from the open file and not read: opening it must not fetch
+        // its data either.
+        request.flags = os::kFlagSequentialScan | os::kFlagOpenNoRecall;
         error = files_.Open(source, request, file);
         if (error == os::kErrorAccessDenied || error == os::kErrorWriteProtect) {
             request.access = os::kAccessRead;
@@ -715,11 +822,18 @@ FileCopier::OldCopy FileCopier::LookAtOldCopy(const std::string& destination) {
 uint32_t FileCopier::MakeRoom(const std::string& source, const std::string& destination,
                               uint64_t size, bool& inPlace) {
     inPlace = false;
+    if (largestFile_ < size) {
+        owner_.FileTooLarge(source);
+        return kErrorFileTooLarge;
+    }
     const uint64_t free = FreeSpaceFor(destination, size);
     if (free >= size) {
         return os::kErrorSuccess;
     }
     const OldCopy old = LookAtOldCopy(destination);
+    if ((old.attributes & os::kAttributeReparsePoint) != 0) {
+        return RefusePlace(destination);
+    }
     if (old.isFolder) {
         return os::kErrorDirectoryNotSupported;
     }
@@ -769,17 +883,26 @@ uint32_t FileCopier::WriteNewCopy(os::File& in, const std::string& folder, const
 // is the new copy closed.
 uint32_t FileCopier::PutNewCopyInPlace(ReplacementFile& replacement, const std::string& destination,
                                        const SourceFacts& facts, bool nameFreed) {
+    // On the medium before it takes the real name: the move may reach the disk before data still
+    // in the system's cache, and a power cut would leave a torn file under that name.
+    if (const uint32_t error = replacement.file().Flush()) {
+        return error;
+    }
     bool replaced = nameFreed;
     uint32_t error = replacement.RenameOpen(destination, false);
     if (error == os::kErrorAlreadyExists || error == os::kErrorFileExists) {
         replaced = true;
+        // What is there is looked at before it is replaced: a link on the disk is left alone.
+        const OldCopy old = LookAtOldCopy(destination);
+        if ((old.attributes & os::kAttributeReparsePoint) != 0) {
+            return RefusePlace(destination);
+        }
+        if (old.isFolder) {
+            // The source was a folder once, and its backup still is; the user must move it.
+            return os::kErrorDirectoryNotSupported;
+        }
         error = replacement.RenameOpen(destination, true);
         if (error == os::kErrorAccessDenied) {
-            const OldCopy old = LookAtOldCopy(destination);
-            if (old.isFolder) {
-                // The source was a folder once, and its backup still is; the user must move it.
-                return os::kErrorDirectoryNotSupported;
-            }
             if (old.IsProtected()) {
                 // Whether it worked, the move tells.
                 static_cast<void>(files_.SetAttributes(destination, os::kAttributeNormal));
@@ -834,6 +957,7 @@ uint32_t FileCopier::CopyOpenSource(os::File& in, const SourceFacts& facts,
         return error;
     }
     SpendFreeSpace(facts.size);
+    uncommittedFolder_ = folder;
     copied_ = true;
     copiedTimes_ = facts.times;
     copiedSize_ = facts.size;
@@ -863,6 +987,30 @@ uint32_t FileCopier::CreateDirectoryTree(const std::string& path) {
         }
     }
     return make(path);
+}
+
+// FAT and FAT32 keep no file of 4 GiB or more: such a file is too large for the disk before any
+// byte is written, not a full disk to be swapped.
+void FileCopier::LearnDisk() {
+    capacity_ = DiskCapacity(destinationRoot_);
+    largestFile_ = UINT64_MAX;
+    os::VolumeInfo volume;
+    if (files_.GetVolumeInfo(VolumeOf(destinationRoot_) + "\\", volume) != os::kErrorSuccess) {
+        timeRules_ = TimeRulesOf({});  // unknown: no copy made again for a time's rounding
+        return;
+    }
+    const std::string name = os::Upcase(volume.fileSystem);
+    if (name == "FAT32" || name == "FAT" || name == "FAT16" || name == "FAT12") {
+        largestFile_ = (4ULL << 30) - 1;
+    }
+    timeRules_ = TimeRulesOf(volume.fileSystem);
+}
+
+// The file time (the later of creation and last write) is compared at the resolution of the
+// disk's write times, which is the coarser one; a size that differs is always another version.
+bool FileCopier::SameVersion(uint64_t size, const os::FileTimes& times,
+                             const os::FileInfo& copy) const {
+    return copy.size == size && SameWriteTime(LaterTime(times), LaterTime(copy.times), timeRules_);
 }
 
 uint64_t FileCopier::DiskCapacity(const std::string& path) {

@@ -28,6 +28,7 @@
 
 #include "engine/block_reader.h"
 #include "engine/copier_owner.h"
+#include "engine/disk_times.h"
 #include "engine/file_list.h"
 #include "engine/replacement_file.h"
 #include "os/file_system.h"
@@ -39,6 +40,15 @@ namespace engine {
 inline constexpr uint32_t kCopyBlockBytes = 32768;
 // ERROR_FILE_TOO_LARGE: the file is larger than the whole disk; it was reported and skipped.
 inline constexpr uint32_t kErrorFileTooLarge = 223;
+// ERROR_REPARSE_POINT_ENCOUNTERED: a junction, symbolic link or mount point on the backup disk
+// where the copier would write; the place was reported and is left alone.
+inline constexpr uint32_t kErrorReparsePointEncountered = 4395;
+// ERROR_FILE_OFFLINE: a cloud placeholder whose data is not on this computer (reported once a
+// run, not downloaded by the backup).
+inline constexpr uint32_t kErrorFileOffline = 4350;
+// ERROR_FILE_ENCRYPTED: an EFS-encrypted file, which would reach the disk as plain text (reported
+// once a run, not copied).
+inline constexpr uint32_t kErrorFileEncrypted = 6002;
 
 // Where a source file's backup goes under a destination root ("E:" or a folder): the source
 // path after its drive ("C:\a\b.txt" gives "E:\a\b.txt"), a network path after its first
@@ -67,6 +77,9 @@ class FileCopier {
     uint32_t RetryPass(FileList& retries);
     uint32_t OrderByTime();
     uint32_t MainPass();
+    // Makes the moves of new copies into place so far last through a power cut or a pulled
+    // disk; 0 when they do (or there were none).
+    uint32_t CommitDisk();
 
     // One source file to its backup path, with its revision; 0 when copied, when its backup
     // already has its time (revisions kept) and when the source is gone.
@@ -84,6 +97,13 @@ class FileCopier {
     // Bytes of the volume holding path, and bytes free there; UINT64_MAX when it cannot be
     // asked (which counts as enough).
     uint64_t DiskCapacity(const std::string& path);
+    // The capacity, largest file and time rules of the disk under the destination root.
+    void LearnDisk();
+    // Larger than the whole disk, or than its file system keeps in one file.
+    bool TooLargeForDisk(uint64_t size) const { return capacity_ < size || largestFile_ < size; }
+    // Its backup is this version of the source already: same size and file time, at the
+    // resolution of the disk's times.
+    bool SameVersion(uint64_t size, const os::FileTimes& times, const os::FileInfo& copy) const;
     uint64_t FreeSpace(const std::string& path);
 
     // Bytes copied by this pass as a percentage of the candidates' total: 0 before anything is
@@ -134,6 +154,12 @@ class FileCopier {
     void ClearArchiveAttribute(const std::string& path);
     void ClearArchiveAttributeOf(os::File& source, const SourceFacts& facts);
     uint32_t EnsureFolder(const std::string& folder);
+    // The folders from the first one below the destination root down to folder, as far as they
+    // exist: a reparse point among them is refused; plain folders are remembered as made.
+    // exists says whether folder itself is a plain folder.
+    uint32_t CheckFolderChain(const std::string& folder, bool& exists);
+    // A reparse point on the disk where the copier would write: reported once, then 4395.
+    uint32_t RefusePlace(const std::string& path);
 
     // The steps of CopyFileData.
     uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file,
@@ -176,6 +202,8 @@ class FileCopier {
     const std::atomic<bool>* stop_ = nullptr;
     std::atomic<bool> passRunning_{false};
     uint64_t capacity_ = UINT64_MAX;
+    uint64_t largestFile_ = UINT64_MAX;
+    DiskTimeRules timeRules_;
     std::string destinationRoot_;
     FileList* candidates_ = nullptr;
     FileList passRetries_;
@@ -185,6 +213,10 @@ class FileCopier {
     os::FileTime passNewest_ = 0;
     std::optional<os::FileTime> oldestNotCopied_;
     bool passCutShort_ = false;
+
+    // A folder of the disk where a copy was moved into place since the disk was last committed
+    // (see CommitDisk); empty when there is none.
+    std::string uncommittedFolder_;
 
     // What the last CopyOneFile put on the disk: the version of the source it read, by its
     // times and size.
@@ -211,6 +243,11 @@ class FileCopier {
     // Upper-case folders made or cleaned of temporaries on the disk now in the drive.
     std::unordered_set<std::string> madeFolders_;
     std::unordered_set<std::string> cleanedFolders_;
+    // Whether a placeholder / an encrypted file was reported in this run.
+    bool placeholderReported_ = false;
+    bool encryptedReported_ = false;
+    // Upper-case places of the disk refused as reparse points, each reported once in a run.
+    std::unordered_set<std::string> refusedPlaces_;
 };
 
 }  // namespace engine

@@ -1,8 +1,11 @@
 #include "engine/folder_scanner.h"
 
 #include <memory>
+#include <unordered_map>
 
+#include "engine/file_copier.h"
 #include "os/errors.h"
+#include "os/text.h"
 #include "settings/exclusion_list.h"
 
 namespace engine {
@@ -95,6 +98,79 @@ uint32_t FolderScanner::ScanFolder(const std::string& folder,
     const settings::ExclusionMatcher excluded(exclusions);
     const bool finished = Walk(folder, [&](const std::string& path, const os::FileInfo& info) {
         if (IsChanged(info, lastSync) && !excluded.Matches(path)) {
+            candidates.AddEntry(path, LaterTime(info.times), info.size);
+        }
+    });
+    return finished ? os::kErrorSuccess : os::kErrorOperationAborted;
+}
+
+namespace {
+
+// What the backup disk holds of one folder: its files by name (ignoring case).
+struct BackupFolder {
+    struct Copy {
+        uint64_t size = 0;
+        os::FileTime lastWrite = 0;
+    };
+    std::string folder;  // the source folder it stands for, in capitals
+    bool readable = false;
+    std::unordered_map<std::string, Copy> copies;
+};
+
+void ListBackupFolder(os::FileSystem& files, const std::string& path, BackupFolder& listing) {
+    listing.copies.clear();
+    std::unique_ptr<os::DirectorySearch> search;
+    os::FileInfo entry;
+    uint32_t error = files.FindFirst(Join(path, "*.*"), search, entry);
+    // A folder not there, or empty, holds no copies: every file of it is missing.
+    listing.readable = error == os::kErrorSuccess || error == os::kErrorFileNotFound ||
+                       error == os::kErrorPathNotFound;
+    while (error == os::kErrorSuccess) {
+        if (!entry.IsDirectory()) {
+            listing.copies[os::Upcase(entry.name)] = {entry.size, entry.times.lastWrite};
+        }
+        error = search->Next(entry);
+    }
+    if (error != os::kErrorSuccess && error != os::kErrorNoMoreFiles &&
+        error != os::kErrorFileNotFound && error != os::kErrorPathNotFound) {
+        listing.readable = false;  // cut short: what is missing from it is not known
+    }
+}
+
+}  // namespace
+
+uint32_t FolderScanner::ReconcileFolder(const std::string& folder,
+                                        const std::vector<std::string>& exclusions,
+                                        const std::string& destinationRoot,
+                                        const DiskTimeRules& rules, FileList& candidates) {
+    cancel_ = false;
+    skipped_.clear();
+    if (folder.empty()) {
+        return os::kErrorSuccess;
+    }
+    const settings::ExclusionMatcher excluded(exclusions);
+    // The listing of the last backup folder looked at: a folder's files come together, apart
+    // from the trees of its subfolders, so each backup folder is searched about twice at most.
+    BackupFolder listing;
+    bool listed = false;
+    const bool finished = Walk(folder, [&](const std::string& path, const os::FileInfo& info) {
+        if (excluded.Matches(path) || candidates.Contains(path)) {
+            return;
+        }
+        const size_t slash = path.rfind('\\');
+        const std::string parent = os::Upcase(path.substr(0, slash));
+        if (!listed || parent != listing.folder) {
+            ListBackupFolder(files_, BackupPathOf(destinationRoot, path.substr(0, slash)), listing);
+            listing.folder = parent;
+            listed = true;
+        }
+        if (!listing.readable) {
+            return;
+        }
+        auto copy = listing.copies.find(os::Upcase(path.substr(slash + 1)));
+        // The lenient time check: a missed difference is the scan's to find, as always.
+        if (copy == listing.copies.end() || copy->second.size != info.size ||
+            !SameWriteTime(info.times.lastWrite, copy->second.lastWrite, rules, true)) {
             candidates.AddEntry(path, LaterTime(info.times), info.size);
         }
     });

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/disk_times.h"
 #include "engine/file_list.h"
 #include "os/file_system.h"
 
@@ -29,6 +30,15 @@ class FolderScanner {
     // that cannot be searched (the given one included) are left out and listed in Skipped().
     uint32_t ScanFolder(const std::string& folder, const std::vector<std::string>& exclusions,
                         os::FileTime lastSync, FileList& candidates);
+    // The reconciliation of a source folder with its backup: appends to candidates every file of
+    // the folder tree that is not excluded, not on the list yet, and whose backup below
+    // destinationRoot is missing or differs in size or last-write time (compared at the disk's
+    // resolution). Each backup folder is searched as a whole, not each file looked up. Returns
+    // 995 when cancelled, else 0; a backup folder that exists but cannot be searched takes none
+    // of its files (they could not be written there either).
+    uint32_t ReconcileFolder(const std::string& folder, const std::vector<std::string>& exclusions,
+                             const std::string& destinationRoot, const DiskTimeRules& rules,
+                             FileList& candidates);
     // The sum of the sizes of all files under the folder (what was summed so far when
     // cancelled); 0 for a folder that does not exist.
     uint64_t FolderSize(const std::string& folder);

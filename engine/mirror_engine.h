@@ -152,6 +152,11 @@ class CKRVMirrorEngine final : public CopierOwner {
     // The parts of a pass once the disk is found: the copy (with the progress dialog), the
     // filling warning, the medium's release and the end of the pass. 0 or the copier's error.
     uint32_t CopyToBackupDisk(bool showProgress, os::FileTime& newTime);
+    // The reconciliation of the source folders with the backup disk (reconciliation.cpp).
+    bool ReconciliationDue();
+    bool BackupDiskInADrive();
+    uint32_t Reconcile(const std::vector<std::string>& folders,
+                       const std::vector<std::string>& exclusions);
 
     // 1 when the backup disk is in its drive and writable, else 0; may rebind "Destination",
     // adopt a disk as "DiskID" and raise the disk prompts.
@@ -265,6 +270,10 @@ class CKRVMirrorEngine final : public CopierOwner {
 
     // The disk left its drive during this pass: the pass ends, with one prompt at most.
     std::atomic<bool> destinationLost_{false};
+    // When the last reconciliation ended in this run (0: none since the disk was last found),
+    // and the identifier of the disk it compared with.
+    os::FileTime reconciledAt_ = 0;
+    std::string reconciledDisk_;
     // The disk's write-protect switch was reported in this pass.
     bool switchReported_ = false;
 

@@ -74,10 +74,13 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
         }
         ReportSkippedFolders();
     }
-    if (candidates_.Count() == 0 && retryList_.Count() == 0) {
+    const bool reconcile = storeTime && ReconciliationDue();
+    if (candidates_.Count() == 0 && retryList_.Count() == 0 &&
+        !(reconcile && BackupDiskInADrive())) {
         return os::kErrorSuccess;
     }
     if (LocateBackupDisk() != 1 || StopRequested()) {
+        reconciledAt_ = 0;  // the disk is found anew when it comes back
         // Nothing copied: the same files are due next time. A protection lifted for the pass
         // before it was stopped is put back.
         if (tempUnprotected_) {
@@ -86,8 +89,16 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
         }
         return os::kErrorSuccess;
     }
+    if (reconcile) {
+        if (const uint32_t error = Reconcile(folders, settings.exclusions)) {
+            return error;  // stopping
+        }
+    }
     os::FileTime newTime = since;
     const uint32_t result = CopyToBackupDisk(showProgress, newTime);
+    if (destinationLost_) {
+        reconciledAt_ = 0;  // it left its drive: what it holds is compared again when it is back
+    }
     if (result != os::kErrorSuccess || !storeTime) {
         return result;
     }

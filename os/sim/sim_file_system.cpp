@@ -1215,6 +1215,14 @@ void SimFileSystem::CutPowerLocked() {
     core_.NotifyLocked();
 }
 
+void SimFileSystem::WriteBackCache(const std::string& root) {
+    std::lock_guard lock(core_.mutex());
+    auto drive = drives_.find(Upcase(root));
+    if (drive != drives_.end() && drive->second.medium) {
+        CommitCacheLocked(*drive->second.medium);
+    }
+}
+
 uint64_t SimFileSystem::RecallCount() {
     std::lock_guard lock(core_.mutex());
     return recalls_;

@@ -139,6 +139,9 @@ class SimFileSystem final : public FileSystem {
     // The power fails: every medium in a drive loses what its write cache held and open files go
     // stale. (SimMachine also stops every later operation until the power is back.)
     void CutPowerLocked();
+    // The system's lazy writer has written back every change the write cache of root's medium
+    // held, as it does within seconds on a machine that keeps running.
+    void WriteBackCache(const std::string& root);
     // A cloud placeholder whose data was read (and so downloaded): how many so far.
     uint64_t RecallCount();
     void SetWriteProtected(const std::string& root, bool writeProtected);

@@ -242,11 +242,12 @@ TEST_F(CopierTest, ACopiedFileCostsAFewCallsOnItsTwoHandles) {
     ASSERT_EQ(tallies.size(), 4u);
     using os::sim::SimCall;
     // The second file: the folder is made and cleaned; open, one query and one read; the copy
-    // created, written, given its times and attributes, renamed, closed; the source's archive
-    // attribute cleared, and the source closed.
+    // created, written, given its times and attributes, flushed, renamed, closed; the source's
+    // archive attribute cleared, and the source closed.
     const os::sim::SimCallTally small = os::sim::CallsBetween(tallies[1], tallies[2]);
-    EXPECT_EQ(os::sim::TotalCalls(small), 10u);
+    EXPECT_EQ(os::sim::TotalCalls(small), 11u);
     EXPECT_EQ(small[static_cast<size_t>(SimCall::Open)], 2u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Flush)], 1u);
     EXPECT_EQ(small[static_cast<size_t>(SimCall::Read)], 1u);
     EXPECT_EQ(small[static_cast<size_t>(SimCall::Rename)], 1u);
     EXPECT_EQ(small[static_cast<size_t>(SimCall::SetTimesAndAttributes)], 2u);

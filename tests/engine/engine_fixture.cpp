@@ -45,7 +45,9 @@ template <typename T>
 T ScriptedUser::Next(std::deque<T>& queue, const char* prompt, T fallback) {
     std::lock_guard lock(mutex_);
     if (queue.empty()) {
-        ADD_FAILURE() << "prompt " << prompt << " was not expected";
+        if (!answerAnything) {
+            ADD_FAILURE() << "prompt " << prompt << " was not expected";
+        }
         return fallback;
     }
     T answer = std::move(queue.front());

@@ -39,6 +39,9 @@ class ScriptedUser final : public PromptView {
     // Called with the prompt's number before it is answered (a test may change the drives, as a
     // user does who swaps disks before pressing OK).
     std::function<void(const std::string&)> beforeAnswer;
+    // Prompts without a queued answer get the one a user who closes every dialog gives (Cancel,
+    // no box ticked), without failing the test.
+    bool answerAnything = false;
     // Prompts the user leaves on screen until the program closes them (or the test does, with
     // CloseOpenPrompts); they then give their Cancel outcome. Needs Attach.
     std::set<std::string> leftOpen;
