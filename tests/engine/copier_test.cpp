@@ -231,9 +231,11 @@ TEST_F(CopierTest, ACopiedFileCostsAFewCallsOnItsTwoHandles) {
     ASSERT_EQ(Scan(), 0u);
     auto& calls = sim().calls();
     std::vector<os::sim::SimCallTally> tallies;
-    files.beforeOpen = [&](const std::string& path, const os::OpenRequest&) {
+    files.beforeOpen = [&](const std::string& path, const os::OpenRequest& request) {
         if (path.rfind("C:", 0) == 0) {
             tallies.push_back(calls.Tally());  // each copy starts with its source's open
+            // A cloud placeholder is found out from the open file: opening it fetches nothing.
+            EXPECT_NE(request.flags & os::kFlagOpenNoRecall, 0u) << path;
         }
     };
     ASSERT_EQ(Pass(), 0u);
