@@ -6,6 +6,7 @@
 
 #include "engine/revisions.h"
 #include "os/errors.h"
+#include "os/path_names.h"
 #include "os/text.h"
 
 namespace engine {
@@ -535,11 +536,30 @@ uint32_t FileCopier::RefusePlace(const std::string& path) {
     return kErrorReparsePointEncountered;
 }
 
+// A name ending in a dot or a space reaches another file through a plain path (the system cuts
+// them), a device name (CON, NUL.txt, COM1 ...) opens the device, and a name longer than the
+// disk's file system takes cannot be made there. Such files exist (made through "\\?\" names or
+// by other systems), but the backup cannot keep them under their names: they are passed over as
+// dealt with (the watermark may pass them, the retry list does not keep them) and the first of a
+// run is reported; the reconciliation of the next run finds them again.
+bool FileCopier::NameTheDiskCannotHold(const std::string& source) {
+    if (os::ProblemOfPath(source, longestName_) == os::NameProblem::None) {
+        return false;
+    }
+    if (!std::exchange(nameReported_, true)) {
+        owner_.LongFileName(source);
+    }
+    return true;
+}
+
 uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     copied_ = false;
     copiedTimes_ = {};
     copiedSize_ = 0;
     heldSource_.reset();
+    if (NameTheDiskCannotHold(source)) {
+        return os::kErrorSuccess;  // its path is not even asked about: it could be another file
+    }
     // The scan said it is a file: it is opened at once, and looked at by name only when that
     // fails in a way a folder would.
     std::unique_ptr<os::File> in;
@@ -994,10 +1014,14 @@ uint32_t FileCopier::CreateDirectoryTree(const std::string& path) {
 void FileCopier::LearnDisk() {
     capacity_ = DiskCapacity(destinationRoot_);
     largestFile_ = UINT64_MAX;
+    longestName_ = 255;
     os::VolumeInfo volume;
     if (files_.GetVolumeInfo(VolumeOf(destinationRoot_) + "\\", volume) != os::kErrorSuccess) {
         timeRules_ = TimeRulesOf({});  // unknown: no copy made again for a time's rounding
         return;
+    }
+    if (volume.maximumComponentLength != 0) {
+        longestName_ = volume.maximumComponentLength;
     }
     const std::string name = os::Upcase(volume.fileSystem);
     if (name == "FAT32" || name == "FAT" || name == "FAT16" || name == "FAT12") {

@@ -160,6 +160,10 @@ class FileCopier {
     uint32_t CheckFolderChain(const std::string& folder, bool& exists);
     // A reparse point on the disk where the copier would write: reported once, then 4395.
     uint32_t RefusePlace(const std::string& path);
+    // Whether the source's path holds a name that cannot be written to the disk as it is (and
+    // that a plain path may not even reach on the source); the first such file of a run is
+    // reported with the file-name notice.
+    bool NameTheDiskCannotHold(const std::string& source);
 
     // The steps of CopyFileData.
     uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file,
@@ -203,6 +207,7 @@ class FileCopier {
     std::atomic<bool> passRunning_{false};
     uint64_t capacity_ = UINT64_MAX;
     uint64_t largestFile_ = UINT64_MAX;
+    size_t longestName_ = 255;  // the longest file name the disk's file system takes
     DiskTimeRules timeRules_;
     std::string destinationRoot_;
     FileList* candidates_ = nullptr;
@@ -246,6 +251,8 @@ class FileCopier {
     // Whether a placeholder / an encrypted file was reported in this run.
     bool placeholderReported_ = false;
     bool encryptedReported_ = false;
+    // Whether a name the disk cannot hold was reported in this run.
+    bool nameReported_ = false;
     // Upper-case places of the disk refused as reparse points, each reported once in a run.
     std::unordered_set<std::string> refusedPlaces_;
 };

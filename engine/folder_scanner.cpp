@@ -5,6 +5,7 @@
 
 #include "engine/file_copier.h"
 #include "os/errors.h"
+#include "os/path_names.h"
 #include "os/text.h"
 #include "settings/exclusion_list.h"
 
@@ -37,7 +38,9 @@ bool IsChanged(const os::FileInfo& info, os::FileTime lastSync) {
 
 // Depth first, each folder's entries in search order, a subfolder's tree before the next entry
 // of its parent. Each level keeps its search open on the explicit stack. Returns false when
-// cancelled.
+// cancelled. A subfolder whose name a plain path cannot reach (it ends in a dot or a space, names
+// a device, holds a character no name may have) is not searched, which would search another
+// folder or none: it is handed on like a file, and the copier reports it.
 template <typename OnFile>
 bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
     struct Level {
@@ -47,7 +50,13 @@ bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
         bool first = true;
     };
     std::vector<Level> stack;
-    auto open = [this, &stack](const std::string& path) {
+    bool stopped = false;  // by the observer
+    auto open = [this, &stack, &stopped](const std::string& path) {
+        if (observer_ && !observer_()) {
+            stopped = true;
+            cancel_ = true;
+            return;
+        }
         Level level;
         level.folder = path;
         const uint32_t error = files_.FindFirst(Join(path, "*.*"), level.search, level.entry);
@@ -76,7 +85,11 @@ bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
             std::string path = Join(top.folder, entry.name);
             if (!entry.IsDirectory()) {
                 onFile(path, entry);
-            } else if ((entry.attributes & os::kAttributeReparsePoint) == 0) {
+            } else if ((entry.attributes & os::kAttributeReparsePoint) != 0) {
+                // never followed
+            } else if (os::ProblemOfName(entry.name) != os::NameProblem::None) {
+                onFile(path, entry);
+            } else {
                 open(path);  // may grow the stack: top is not used after this
             }
         }
@@ -84,7 +97,7 @@ bool FolderScanner::Walk(const std::string& folder, OnFile onFile) {
             return false;
         }
     }
-    return true;
+    return !stopped;
 }
 
 uint32_t FolderScanner::ScanFolder(const std::string& folder,

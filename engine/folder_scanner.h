@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,9 @@ class FolderScanner {
     uint64_t FolderSize(const std::string& folder);
     // A running scan or size stops after the current entry.
     void Cancel() { cancel_ = true; }
+    // Called on the scanning thread before each folder is searched; the scan stops when it
+    // returns false. Empty for none.
+    void SetFolderObserver(std::function<bool()> observer) { observer_ = std::move(observer); }
     // A flag that cancels whatever scan runs now or starts later, as long as it is set (the
     // engine's stop); the scanner never clears it. Null for none.
     void SetStopSignal(const std::atomic<bool>* stop) { stop_ = stop; }
@@ -61,6 +65,7 @@ class FolderScanner {
     std::atomic<bool> cancel_{false};
     const std::atomic<bool>* stop_ = nullptr;
     std::vector<SkippedFolder> skipped_;
+    std::function<bool()> observer_;
 };
 
 }  // namespace engine

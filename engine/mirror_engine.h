@@ -151,12 +151,18 @@ class CKRVMirrorEngine final : public CopierOwner {
                          bool showProgress, bool storeTime);
     // The parts of a pass once the disk is found: the copy (with the progress dialog), the
     // filling warning, the medium's release and the end of the pass. 0 or the copier's error.
-    uint32_t CopyToBackupDisk(bool showProgress, os::FileTime& newTime);
+    // progressOpen: the dialog is up already (it showed the reconciliation).
+    uint32_t CopyToBackupDisk(bool showProgress, os::FileTime& newTime, bool progressOpen);
+    // The progress dialog and its poll thread, at 0 %; and closed again.
+    void OpenProgress();
+    void CloseProgress();
     // The reconciliation of the source folders with the backup disk (reconciliation.cpp).
     bool ReconciliationDue();
     bool BackupDiskInADrive();
+    // With progressShown the dialog counts the folders searched, and its Cancel stops the
+    // comparison (995, and nothing is taken as compared).
     uint32_t Reconcile(const std::vector<std::string>& folders,
-                       const std::vector<std::string>& exclusions);
+                       const std::vector<std::string>& exclusions, bool progressShown);
 
     // 1 when the backup disk is in its drive and writable, else 0; may rebind "Destination",
     // adopt a disk as "DiskID" and raise the disk prompts.

@@ -23,8 +23,17 @@ std::string FolderNameOf(const std::string& path) {
 }  // namespace
 
 ProgressDisplay ProgressEstimate::Tick(uint64_t nowTickMs, unsigned percent,
-                                       const std::string& source, const std::string& destination) {
+                                       const std::string& source, const std::string& destination,
+                                       std::optional<uint32_t> foldersCompared) {
+    if (foldersCompared && percent < 100) {
+        startTick_ = nowTickMs;  // the copy has not begun
+        last_ = {};
+        last_.comparing = true;
+        last_.foldersCompared = *foldersCompared;
+        return last_;
+    }
     ProgressDisplay display = last_;
+    display.comparing = false;
     const uint64_t elapsed = (nowTickMs - startTick_) / 1000;
     if (percent > 100) {
         percent = 100;

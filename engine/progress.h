@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,6 +24,10 @@ class ProgressState {
     std::atomic<bool> cancelled{false};
     // The dialog is up (the tray greys its menu meanwhile).
     std::atomic<bool> shown{false};
+    // Before the copy, while the pass compares the source folders with the backup disk: how
+    // many folders it has searched so far (the dialog says so in place of a file name).
+    std::atomic<bool> comparing{false};
+    std::atomic<uint32_t> foldersCompared{0};
 
     // The poll's figure: stored, at most 99, unless the pass has said 100 already (in one step,
     // so that the poll never takes back the pass's 100). False once it has.
@@ -60,16 +65,21 @@ struct ProgressDisplay {
     std::string fileName;     // string 57695 with this
     std::string folderName;   // string 57722 with this for both of its %s
     enum class Remaining { None, Seconds, Minutes } remaining = Remaining::None;
-    unsigned remainingValue = 0;  // 57697 with seconds, 57696 with minutes
-    bool close = false;           // 100 % reached: the dialog ends with 1
+    unsigned remainingValue = 0;   // 57697 with seconds, 57696 with minutes
+    bool close = false;            // 100 % reached: the dialog ends with 1
+    bool comparing = false;        // the folders are being compared: IDS_COMPARING_FOLDERS with
+    unsigned foldersCompared = 0;  // this in place of the file's name
 };
 
 // One per showing of the dialog, fed by its one-second timer.
 class ProgressEstimate {
   public:
     explicit ProgressEstimate(uint64_t startTickMs) : startTick_(startTickMs) {}
+    // foldersCompared: while the pass compares the folders with the disk, how many it has
+    // searched; the time left is estimated from the copy's own time only.
     ProgressDisplay Tick(uint64_t nowTickMs, unsigned percent, const std::string& source,
-                         const std::string& destination);
+                         const std::string& destination,
+                         std::optional<uint32_t> foldersCompared = std::nullopt);
 
   private:
     uint64_t startTick_;

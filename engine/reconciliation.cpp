@@ -46,7 +46,8 @@ bool CKRVMirrorEngine::BackupDiskInADrive() {
 }
 
 uint32_t CKRVMirrorEngine::Reconcile(const std::vector<std::string>& folders,
-                                     const std::vector<std::string>& exclusions) {
+                                     const std::vector<std::string>& exclusions,
+                                     bool progressShown) {
     std::string root = snapshot().destination;
     while (!root.empty() && root.back() == '\\') {
         root.pop_back();
@@ -60,13 +61,31 @@ uint32_t CKRVMirrorEngine::Reconcile(const std::vector<std::string>& folders,
         volume.fileSystem.clear();
     }
     const DiskTimeRules rules = TimeRulesOf(volume.fileSystem);
+    // A first comparison of a large tree takes a while: the dialog counts the folders, and its
+    // Cancel ends the comparison (the dialog's own thread cancels only the copier).
+    ProgressState& progress = shared_.progress;
+    auto cancelled = [&] { return progressShown && progress.cancelled; };
+    uint32_t searched = 0;
+    progress.foldersCompared = 0;
+    progress.comparing = progressShown;
+    scanner_.SetFolderObserver([&] {
+        progress.foldersCompared = ++searched;
+        return !cancelled();
+    });
+    uint32_t result = os::kErrorSuccess;
     for (const std::string& folder : folders) {
-        const uint32_t error =
-            scanner_.ReconcileFolder(folder, exclusions, root, rules, candidates_);
-        if (error != os::kErrorSuccess) {
-            return error;  // only when stopping
+        result = cancelled()
+                     ? os::kErrorOperationAborted
+                     : scanner_.ReconcileFolder(folder, exclusions, root, rules, candidates_);
+        if (result != os::kErrorSuccess) {
+            break;  // stopping, or cancelled
         }
         ReportSkippedFolders();
+    }
+    scanner_.SetFolderObserver(nullptr);
+    progress.comparing = false;
+    if (result != os::kErrorSuccess) {
+        return result;
     }
     std::string stored;
     static_cast<void>(store_.ReadDiskId(stored));  // kept ("") when missing: due again next pass

@@ -89,13 +89,33 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
         }
         return os::kErrorSuccess;
     }
+    bool progressOpen = false;
     if (reconcile) {
-        if (const uint32_t error = Reconcile(folders, settings.exclusions)) {
-            return error;  // stopping
+        // The first comparison with a disk may take minutes: the progress shows it too.
+        progressOpen = showProgress || shared_.shutdownCopyPending;
+        if (progressOpen) {
+            OpenProgress();
+        }
+        uint32_t error = Reconcile(folders, settings.exclusions, progressOpen);
+        if (error == os::kErrorSuccess && progressOpen && shared_.progress.cancelled) {
+            error = os::kErrorOperationAborted;  // cancelled as the comparison ended
+        }
+        if (error != os::kErrorSuccess) {
+            reconciledAt_ = 0;
+            if (progressOpen) {
+                CloseProgress();
+            }
+            if (StopRequested()) {
+                return error;
+            }
+            // Cancelled by the user: nothing is copied or stored in this pass, and the
+            // comparison is due again.
+            FinishPass();
+            return os::kErrorSuccess;
         }
     }
     os::FileTime newTime = since;
-    const uint32_t result = CopyToBackupDisk(showProgress, newTime);
+    const uint32_t result = CopyToBackupDisk(showProgress, newTime, progressOpen);
     if (destinationLost_) {
         reconciledAt_ = 0;  // it left its drive: what it holds is compared again when it is back
     }
@@ -105,19 +125,32 @@ uint32_t CKRVMirrorEngine::RunPassOver(const std::vector<std::string>& givenFold
     return StoreLastSyncTime(since, newTime);
 }
 
-uint32_t CKRVMirrorEngine::CopyToBackupDisk(bool showProgress, os::FileTime& newTime) {
+void CKRVMirrorEngine::OpenProgress() {
+    shared_.progress.percent = 0;
+    shared_.progress.shown = true;
+    // Without its threads the pass runs on unseen.
+    static_cast<void>(StartProgress());
+}
+
+void CKRVMirrorEngine::CloseProgress() {
+    shared_.progress.percent = 100;  // closes the dialog and ends the poll thread
+    FinishProgress();
+    shared_.progress.shown = false;
+}
+
+uint32_t CKRVMirrorEngine::CopyToBackupDisk(bool showProgress, os::FileTime& newTime,
+                                            bool progressOpen) {
     const Snapshot settings = snapshot();  // the disk may have moved to another drive letter
     drvKit::Drive drive = DestinationDrive();
     const bool wasRemovable = drive.isRemovable();
     // The medium stays in its drive during the copy. Results of drive actions are not checked.
     static_cast<void>(drive.makeNonRemovable(false));
 
-    const bool progress = showProgress || shared_.shutdownCopyPending;
-    shared_.progress.percent = 0;
-    if (progress) {
-        shared_.progress.shown = true;
-        // Without its threads the copy runs on unseen.
-        static_cast<void>(StartProgress());
+    const bool progress = progressOpen || showProgress || shared_.shutdownCopyPending;
+    if (progress && !progressOpen) {
+        OpenProgress();
+    } else if (!progress) {
+        shared_.progress.percent = 0;
     }
     uint32_t result = copier_.CopyPass(candidates_, settings.destination, retryList_, newTime);
     if (result != os::kErrorSuccess && DestinationLost()) {
@@ -128,9 +161,7 @@ uint32_t CKRVMirrorEngine::CopyToBackupDisk(bool showProgress, os::FileTime& new
         result = os::kErrorSuccess;
     }
     static_cast<void>(Pause(kAfterCopyMs));  // a stop ends it early; the pass goes on to its end
-    shared_.progress.percent = 100;          // closes the dialog and ends the poll thread
-    FinishProgress();
-    shared_.progress.shown = false;
+    CloseProgress();
 
     if (!destinationLost_ && !StopRequested()) {
         CheckDiskFilling();

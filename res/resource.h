@@ -39,6 +39,8 @@
 #define IDS_SECONDS_REMAINING 57697
 #define IDS_FREE_SPACE 57699
 #define IDS_COPY_SIZE 57700
+// The progress dialog while the folders are compared with the backup disk, before the copy.
+#define IDS_COMPARING_FOLDERS 57701
 #define IDS_DRIVE_PREFIX 57715
 #define IDS_USED_SPACE 57716
 #define IDS_HELP_GENERAL 57717

@@ -92,6 +92,7 @@ std::shared_ptr<SimDisk> SimDriveBackend::CreateDisk(const SimDiskSpec& setup) {
     medium.sectorsPerCluster = setup.sectorsPerCluster;
     medium.fileSystem = setup.fileSystem;
     medium.fileSystemRules = setup.fileSystemRules;
+    medium.maximumComponentLength = setup.maximumComponentLength;
     medium.writeCache = setup.writeCache;
     medium.writeProtected = setup.writeProtectSwitch || IsProtectedState(setup.protection);
     auto disk = std::make_shared<SimDisk>();

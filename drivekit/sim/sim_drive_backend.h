@@ -47,6 +47,7 @@ struct SimDiskSpec {
     // os::sim::SimMediumSpec), and what a power cut or a pulled disk leaves on it.
     std::string fileSystem = "FAT32";
     bool fileSystemRules = false;
+    uint32_t maximumComponentLength = 255;  // the longest name the file system takes
     os::sim::SimWriteCache writeCache = os::sim::SimWriteCache::Off;
 };
 

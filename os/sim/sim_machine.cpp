@@ -36,6 +36,20 @@ uint64_t SimMachine::OperationCount() {
     return faults_.OperationCount();
 }
 
+void SimMachine::WatchOperations(OperationWatch watch) {
+    std::lock_guard lock(core_.mutex());
+    ArmWatchLocked(std::make_shared<OperationWatch>(std::move(watch)));
+}
+
+void SimMachine::ArmWatchLocked(std::shared_ptr<OperationWatch> watch) {
+    faults_.AtNth(1, [this, watch](const std::string& path) {
+        if ((*watch)(path)) {
+            ArmWatchLocked(watch);  // the next operation, too
+        }
+        return kErrorSuccess;
+    });
+}
+
 void SimMachine::CutPowerAtOperation(uint64_t n) {
     std::lock_guard lock(core_.mutex());
     faults_.AtNth(n, [this](const std::string&) {

@@ -4,6 +4,10 @@
 // (C:\Users\User\Documents and the local application data), the standard file types
 // under HKEY_CLASSES_ROOT and a clock at Monday 2026-01-05 09:00 UTC with a bias of 0.
 
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "os/machine.h"
 #include "os/sim/sim_clock.h"
 #include "os/sim/sim_core.h"
@@ -32,6 +36,11 @@ class SimMachine {
     // Fails the n-th file or registry operation from now (see SimFaults::FailNth).
     void FailNthOperation(uint64_t n, uint32_t error);
     uint64_t OperationCount();
+    // Runs watch with the path of each file or registry operation from now, before it is done,
+    // until watch returns false or the faults are cleared. It runs under the machine's lock: it
+    // may look at the program's state, not call the machine.
+    using OperationWatch = std::function<bool(const std::string& path)>;
+    void WatchOperations(OperationWatch watch);
 
     // Power and media taken out at an exact step. A power cut at the n-th file or registry
     // operation from now (1 = the next): that operation and every later one fail with 21 and
@@ -49,6 +58,8 @@ class SimMachine {
     std::shared_ptr<SimMedium> MediumPulled();
 
   private:
+    void ArmWatchLocked(std::shared_ptr<OperationWatch> watch);
+
     SimCore core_;
     SimFaults faults_;
     SimClock clock_;

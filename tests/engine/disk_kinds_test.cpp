@@ -1,6 +1,6 @@
 // Passes to the disks most removable media carry: FAT32 keeps no file of 4 GiB or more and its
 // times in steps of 2 s; exFAT in steps of 10 ms. And the files the user would not want copied
-// as they are: cloud placeholders and EFS-encrypted files.
+// as they are: cloud placeholders and EFS-encrypted files. And names the disk cannot hold.
 
 #include "engine/file_copier.h"
 #include "os/errors.h"
@@ -114,6 +114,88 @@ TEST_F(DiskKindsTest, PlaceholdersAndEncryptedFilesAreSkippedAndReportedOnceARun
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_EQ(user.fileErrors.size(), 2u);  // once a run
     EXPECT_EQ(DiskFiles(kMirror).size(), 1u);
+}
+
+// Names made through "\\?\" paths or by other systems: one ending in a dot reaches the file
+// without it through a plain path, a device name the device, and a name longer than the disk's
+// file system takes cannot be made there. None is copied, retried or held against the last-sync
+// time; the first of a run gets the file-name notice, and the next run finds them again.
+TEST_F(DiskKindsTest, NamesTheDiskCannotHoldAreReportedOnceARunAndNotRetried) {
+    Configure();
+    drvKit::sim::SimDiskSpec setup;
+    setup.label = "OLD DISK";
+    setup.serialNumber = 9;
+    setup.capacityBytes = 64ULL << 30;
+    setup.fileSystem = "UDF";
+    setup.maximumComponentLength = 64;
+    drives->InsertDisk('F', drives->CreateDisk(setup));
+    store().WriteDiskId(Identifier(9));
+    const std::string literal = std::string("\\\\?\\") + kDocs + "\\";
+    for (const char* name : {"report.", "notes ", "CON", "nul.txt", "old stuff.\\inside.txt"}) {
+        ASSERT_EQ(sim.files().PutFile(literal + name, std::string("data of ") + name), 0u) << name;
+    }
+    const std::string longName = std::string(70, 'x') + ".txt";
+    Put(std::string(kDocs) + "\\" + longName, "long");
+    Put(std::string(kDocs) + "\\report", "the real report");
+    Put(std::string(kDocs) + "\\plain.txt", "plain");
+    user.answerAnything = true;
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    // "report." did not reach the backup of "report", nor anything else.
+    const std::map<std::string, std::string> expected{{"report", "the real report"},
+                                                      {"plain.txt", "plain"}};
+    EXPECT_EQ(DiskFiles(kMirror), expected);
+    EXPECT_EQ(user.shown, std::vector<std::string>{"164"});
+    EXPECT_TRUE(user.fileErrors.empty());
+    EXPECT_EQ(engine->retryList().Count(), 0u);
+    os::FileTime stored = 0;
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
+    EXPECT_GT(stored, 0u);
+
+    // The names still carry their archive attributes: found by every pass, reported no more.
+    sim.clock().Sleep(60'000);
+    Put(std::string(kDocs) + "\\later.txt", "later");
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown.size(), 1u);
+    EXPECT_EQ(DiskFiles(kMirror).size(), 3u);
+    EXPECT_EQ(engine->retryList().Count(), 0u);
+
+    // The next run: once more, and only once.
+    engine.reset();
+    sim.clock().Sleep(60'000);
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"164", "164"}));
+    EXPECT_EQ(DiskFiles(kMirror),
+              (std::map<std::string, std::string>{
+                  {"report", "the real report"}, {"plain.txt", "plain"}, {"later.txt", "later"}}));
+}
+
+// Found by the reconciliation alone (no archive attribute, old times), a name the disk cannot
+// hold is reported in each run, and the folder that holds it is searched no deeper.
+TEST_F(DiskKindsTest, TheReconciliationFindsNamesTheDiskCannotHoldInEachRun) {
+    UseDisk("NTFS");
+    os::sim::SimPutOptions old;
+    const os::FileTime t = sim.clock().UtcNow() - 100 * os::kFileTimeTicksPerSecond;
+    old.times = os::FileTimes{t, t, t};
+    old.attributes = 0;
+    const std::string literal = std::string("\\\\?\\") + kDocs + "\\";
+    ASSERT_EQ(sim.files().PutFile(literal + "dotted folder.\\a.txt", "a", old), 0u);
+    ASSERT_EQ(sim.files().PutFile(std::string(kDocs) + "\\dotted folder\\b.txt", "b", old), 0u);
+    store().WriteStartTime(sim.clock().UtcNow());  // the scan alone would find nothing
+    user.answerAnything = true;
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, std::vector<std::string>{"164"});
+    ASSERT_EQ(user.noticeTexts.size(), 1u);
+    EXPECT_NE(user.noticeTexts[0].find("dotted folder."), std::string::npos);
+    // The folder without the dot is a folder of its own, and only its file is in it.
+    EXPECT_EQ(DiskFiles(kMirror),
+              (std::map<std::string, std::string>{{"dotted folder\\b.txt", "b"}}));
+    engine.reset();
+    MakeEngine();
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_EQ(user.shown, (std::vector<std::string>{"164", "164"}));
 }
 
 }  // namespace

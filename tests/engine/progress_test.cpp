@@ -43,6 +43,26 @@ TEST(ProgressEstimate, NothingCopiedShowsNoEstimateAndClosesAtTheEnd) {
     EXPECT_EQ(estimate.Tick(63000, 250, "", "").position, 100u);
 }
 
+// While the folders are compared the dialog counts them; the time left is then estimated from
+// the copy's own time, not from the comparison's.
+TEST(ProgressEstimate, TheComparisonCountsFoldersAndLeavesTheEstimateToTheCopy) {
+    ProgressEstimate estimate(0);
+    const ProgressDisplay comparing = estimate.Tick(300000, 0, "", "", 1234);
+    EXPECT_TRUE(comparing.comparing);
+    EXPECT_EQ(comparing.foldersCompared, 1234u);
+    EXPECT_FALSE(comparing.namesShown);
+    EXPECT_FALSE(comparing.close);
+    // 50 % 20 s into the copy: 20 s left (not the 320 s since the dialog opened).
+    const ProgressDisplay copying = estimate.Tick(320000, 50, "C:\\a\\b.txt", "F:\\a\\b.txt");
+    EXPECT_FALSE(copying.comparing);
+    EXPECT_TRUE(copying.namesShown);
+    EXPECT_EQ(copying.remaining, Remaining::Seconds);
+    EXPECT_EQ(copying.remainingValue, 20u);
+    // Cancelled while comparing: the dialog closes.
+    ProgressEstimate cancelled(0);
+    EXPECT_TRUE(cancelled.Tick(5000, 100, "", "", 7).close);
+}
+
 TEST(ProgressEstimate, MinutesAreShownOnlyOnTenSecondTicks) {
     ProgressEstimate estimate(0);
     // 25 % after 41 s: 123 s left, but 41 is not a multiple of 10, so nothing shows yet.

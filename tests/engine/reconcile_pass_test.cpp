@@ -2,6 +2,9 @@
 // times, copies deleted from the disk) come back when the disk is first found in a run, after it
 // left its drive, and a day later; not on every pass.
 
+#include <algorithm>
+#include <string>
+
 #include "os/errors.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -105,6 +108,71 @@ TEST_F(ReconcilePassTest, ADueComparisonLooksForTheDiskWithoutAsking) {
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_TRUE(user.shown.empty());
     EXPECT_TRUE(OnDisk("letter.doc"));
+}
+
+// A first comparison with a large tree takes a while: the progress dialog is up from its start,
+// counts the folders searched, and stays up for the copy that follows.
+TEST_F(ReconcilePassTest, TheProgressDialogCountsTheFoldersWhileTheyAreCompared) {
+    for (int i = 0; i < 40; ++i) {
+        MoveIn("Tree\\folder " + std::to_string(i) + "\\file.txt", "moved in");
+    }
+    engine.reset();
+    MakeEngine();
+    uint32_t mostCompared = 0;
+    bool comparedWithoutDialog = false;
+    sim.WatchOperations([&](const std::string&) {
+        if (shared.progress.comparing) {
+            mostCompared = std::max(mostCompared, shared.progress.foldersCompared.load());
+            comparedWithoutDialog = comparedWithoutDialog || !shared.progress.shown;
+        }
+        return true;
+    });
+    ASSERT_EQ(engine->RunPass(true), 0u);
+    sim.ClearFaults();
+    EXPECT_GE(mostCompared, 40u);  // Documents, Photos, Tree and its 40 folders
+    EXPECT_FALSE(comparedWithoutDialog);
+    EXPECT_FALSE(shared.progress.comparing);
+    EXPECT_EQ(progress.shownCount, 1);
+    EXPECT_TRUE(OnDisk("Tree\\folder 39\\file.txt"));
+}
+
+// Cancel while the folders are compared: the comparison stops there, nothing is copied, the
+// last-sync time stays, and the next pass compares and copies everything.
+TEST_F(ReconcilePassTest, CancelWhileComparingStopsThePassAndStoresNothing) {
+    for (int i = 0; i < 40; ++i) {
+        MoveIn("Tree\\folder " + std::to_string(i) + "\\file.txt", "moved in");
+    }
+    Put(std::string(kDocs) + "\\new.txt", "new");
+    engine.reset();
+    MakeEngine();
+    os::FileTime before = 0;
+    ASSERT_EQ(store().ReadStartTime(before), 0u);
+    const auto diskBefore = DiskFiles(kMirror);
+    sim.WatchOperations([&](const std::string&) {
+        if (shared.progress.comparing && shared.progress.foldersCompared >= 10) {
+            shared.progress.cancelled = true;  // what the dialog's Cancel does
+            shared.progress.percent = 100;
+            return false;
+        }
+        return true;
+    });
+    ASSERT_EQ(engine->RunPass(true), 0u);
+    sim.ClearFaults();
+    EXPECT_LE(shared.progress.foldersCompared, 11u);
+    EXPECT_FALSE(shared.progress.comparing);
+    EXPECT_FALSE(shared.progress.shown);
+    EXPECT_EQ(DiskFiles(kMirror), diskBefore);
+    os::FileTime after = 0;
+    ASSERT_EQ(store().ReadStartTime(after), 0u);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(engine->retryList().Count(), 0u);
+    EXPECT_TRUE(user.shown.empty());
+
+    ASSERT_EQ(engine->RunPass(false), 0u);
+    EXPECT_TRUE(OnDisk("new.txt"));
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_TRUE(OnDisk("Tree\\folder " + std::to_string(i) + "\\file.txt")) << i;
+    }
 }
 
 }  // namespace

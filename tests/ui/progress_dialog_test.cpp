@@ -63,6 +63,32 @@ TEST_F(ProgressDialog, ShowsTheFileItsFolderAndThePosition) {
     EXPECT_EQ(time, "");  // no estimate before ten seconds have passed
 }
 
+TEST_F(ProgressDialog, CountsTheFoldersComparedBeforeTheCopy) {
+    state.percent = 0;
+    state.comparing = true;
+    state.foldersCompared = 1523;
+    CKRVProgressDlg dialog(state, clock);
+    std::string file;
+    std::string fromTo = "unset";
+    std::string copying;
+    test::DriveModal([&] { return dialog.DoModal(); },
+                     [&](HWND window) {
+                         dialog.Tick();
+                         file = test::ItemText(window, IDC_PROGRESS_FILE);
+                         fromTo = test::ItemText(window, IDC_PROGRESS_FROM_TO);
+                         state.comparing = false;
+                         state.SetNames("C:\\Users\\Ana\\Budget.xlsx",
+                                        "F:\\Users\\Ana\\Budget.xlsx");
+                         dialog.Tick();
+                         copying = test::ItemText(window, IDC_PROGRESS_FILE);
+                         state.percent = 100;
+                         dialog.Tick();
+                     });
+    EXPECT_EQ(file, "Comparing your folders with the backup disk: 1523 searched");
+    EXPECT_EQ(fromTo, "");
+    EXPECT_EQ(copying, "Budget.xlsx");
+}
+
 TEST_F(ProgressDialog, WithoutNamesTheTextsStayEmpty) {
     state.percent = 0;
     CKRVProgressDlg dialog(state, clock);

@@ -354,6 +354,15 @@ int wmain(int argc, wchar_t** argv) {
             fw::SetText(GetDlgItem(window, IDC_PROGRESS_TIME), "2 Minute(s) Remaining");
         });
     }
+    {
+        // Before the copy, when the disk is first compared with the source folders.
+        os::win32::Win32Clock clock;
+        engine::ProgressState state;
+        state.comparing = true;
+        state.foldersCompared = 1523;
+        ui::CKRVProgressDlg dialog(state, clock);
+        Shoot(dialog, "192-progress-comparing", [&](HWND) { dialog.Tick(); });
+    }
     ShootFolderPicker();
     ShootProtectionDialogs();
     {

@@ -26,10 +26,19 @@ void CKRVProgressDlg::Tick() {
         return;
     }
     const auto [source, destination] = state_.Names();
+    std::optional<uint32_t> compared;
+    if (state_.comparing) {
+        compared = state_.foldersCompared.load();
+    }
     const engine::ProgressDisplay display =
-        estimate_->Tick(clock_.TickCount(), state_.percent.load(), source, destination);
+        estimate_->Tick(clock_.TickCount(), state_.percent.load(), source, destination, compared);
     fw::Progress(hwnd(), IDC_PROGRESS_BAR).SetPosition(static_cast<int>(display.position));
-    if (display.namesShown) {
+    if (display.comparing) {
+        fw::SetText(Item(IDC_PROGRESS_FILE),
+                    fw::FormatText(fw::LoadText(IDS_COMPARING_FOLDERS),
+                                   {std::to_string(display.foldersCompared)}));
+        fw::SetText(Item(IDC_PROGRESS_FROM_TO), "");
+    } else if (display.namesShown) {
         fw::SetText(Item(IDC_PROGRESS_FILE),
                     fw::FormatText(fw::LoadText(IDS_COPYING_FILE), {display.fileName}));
         fw::SetText(
