@@ -324,9 +324,13 @@ void Tooltip::Relay(HWND window, UINT message, WPARAM wParam, LPARAM lParam) con
 }
 
 bool ImageList::LoadBitmap(UINT bitmapId, int imageWidth, COLORREF mask) {
+    return LoadBitmap(MAKEINTRESOURCEW(bitmapId), imageWidth, mask);
+}
+
+bool ImageList::LoadBitmap(const wchar_t* name, int imageWidth, COLORREF mask) {
     Reset();
-    images_ = ImageList_LoadImageW(Application::ResourceInstance(), MAKEINTRESOURCEW(bitmapId),
-                                   imageWidth, 1, mask, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    images_ = ImageList_LoadImageW(Application::ResourceInstance(), name, imageWidth, 1, mask,
+                                   IMAGE_BITMAP, LR_CREATEDIBSECTION);
     return images_ != nullptr;
 }
 

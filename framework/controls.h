@@ -215,6 +215,8 @@ class ImageList {
     // Images of width imageWidth cut from a bitmap of the program's resources; mask colour is
     // transparent.
     bool LoadBitmap(UINT bitmapId, int imageWidth, COLORREF mask);
+    // The same from a bitmap named by name (as the larger art for screens of more dots per inch).
+    bool LoadBitmap(const wchar_t* name, int imageWidth, COLORREF mask);
     HIMAGELIST get() const { return images_; }
     int Count() const { return images_ != nullptr ? ImageList_GetImageCount(images_) : 0; }
     void Reset();

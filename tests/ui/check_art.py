@@ -161,8 +161,10 @@ def check_scaled_splash(res):
 
 def check_logos(res):
     """The pictures drawn at 150 and 200 per cent as well (the title band's logo, the wizard's
-    tall pictures, the disk label and the legend squares) are the same picture, that much larger."""
-    for base in ("logo", "welcome", "congratulations", "disk_label", "legend_used", "legend_free"):
+    tall pictures, the disk label, the legend squares and the General page's protection pictures)
+    are the same picture, that much larger."""
+    for base in ("logo", "welcome", "congratulations", "disk_label", "legend_used", "legend_free",
+                 "protected", "unprotected"):
         width, height = bmp_info(read(res, "bitmaps/%s.bmp" % base))[1:3]
         for suffix, scale in (("_150", 1.5), ("_200", 2.0)):
             name = "bitmaps/%s%s.bmp" % (base, suffix)
@@ -171,12 +173,30 @@ def check_logos(res):
                 faults.append("%s: %s is not %s times %s" % (name, size, scale, (width, height)))
 
 
+def check_folder_images(res):
+    """The folder picker's strips at 150 and 200 per cent: seven images of 24 and 32 pixels, each
+    magenta (transparent) at its corner and a picture at its middle."""
+    for suffix, size in (("", 16), ("_150", 24), ("_200", 32)):
+        name = "bitmaps/folder_images%s.bmp" % suffix
+        data = read(res, name)
+        _, w, h, _, _, _ = bmp_info(data)
+        if (w, h) != (7 * size, size):
+            faults.append("%s: %dx%d is not seven images of %d pixels" % (name, w, h, size))
+            continue
+        for i in range(7):
+            corner = bmp_pixel(data, i * size, 0)
+            inside = bmp_pixel(data, i * size + size * 3 // 8, size * 5 // 8)
+            if corner != (255, 0, 255) or inside == (255, 0, 255):
+                faults.append("%s: image %d is not transparent outside or not a picture inside" % (name, i))
+
+
 def main():
     res = sys.argv[1]
     check_splash(res)
     check_icons(res)
     check_logos(res)
     check_scaled_splash(res)
+    check_folder_images(res)
     check_animation(res)
     for fault in faults:
         print(fault)

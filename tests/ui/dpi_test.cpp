@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/controls.h"
 #include "res/resource.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/common/base_dialog.h"
@@ -26,18 +27,18 @@ TEST(Dpi, PicturesAreTakenAtTheLargestScaleNotAboveTheScreens) {
     EXPECT_EQ(PictureForDpi(288, 1, 2, 3), 3u);
 }
 
-// Each picture of the wizard is there at 150 and 200 per cent under the name the code asks for,
-// that much larger.
-TEST(Dpi, TheWizardsPicturesAreDrawnForEachScale) {
+// Each picture of the wizard (and the General page's protection pictures) is there at 150 and 200
+// per cent under the name the code asks for, that much larger.
+TEST(Dpi, TheWizardsAndPagesPicturesAreDrawnForEachScale) {
     test::InitialiseUserInterface();
     const struct {
         UINT at100;
         const wchar_t* name;
-    } pictures[] = {{IDB_WELCOME, L"IDB_WELCOME"},
-                    {IDB_CONGRATULATIONS, L"IDB_CONGRATULATIONS"},
-                    {IDB_DISK_LABEL, L"IDB_DISK_LABEL"},
-                    {IDB_LEGEND_USED, L"IDB_LEGEND_USED"},
-                    {IDB_LEGEND_FREE, L"IDB_LEGEND_FREE"}};
+    } pictures[] = {
+        {IDB_WELCOME, L"IDB_WELCOME"},         {IDB_CONGRATULATIONS, L"IDB_CONGRATULATIONS"},
+        {IDB_DISK_LABEL, L"IDB_DISK_LABEL"},   {IDB_LEGEND_USED, L"IDB_LEGEND_USED"},
+        {IDB_LEGEND_FREE, L"IDB_LEGEND_FREE"}, {IDB_PROTECTED, L"IDB_PROTECTED"},
+        {IDB_UNPROTECTED, L"IDB_UNPROTECTED"}};
     for (const auto& picture : pictures) {
         const HBITMAP small = LoadPictureForDpi(picture.at100, picture.name, 96, 0);
         const SIZE size = BitmapSize(small);
@@ -101,6 +102,43 @@ TEST(Dpi, APictureControlShowsThePictureForItsScaleThatFitsItsRoom) {
     ShowPictureForDpi(dialog.hwnd(), IDC_DONE_PICTURE, 192, IDB_WELCOME, L"IDB_WELCOME", room200);
     EXPECT_EQ(shown().cx, ScaleToDpi(small.cx, 192));
     DestroyWindow(dialog.hwnd());
+}
+
+// The folder picker's drive and folder images: seven of 16 pixels, of 24 from 150 per cent and of
+// 32 from 200; a tree given them grows its rows to hold them.
+TEST(Dpi, TheFolderPickersImagesAreDrawnForEachScale) {
+    test::InitialiseUserInterface();
+    const HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP, 0, 0, 300, 300, nullptr,
+                                      nullptr, nullptr, nullptr);
+    ASSERT_NE(tree, nullptr);
+    const struct {
+        UINT dpi;
+        int size;
+    } scales[] = {{96, 16}, {120, 16}, {144, 24}, {168, 24}, {192, 32}, {288, 32}};
+    for (const auto& scale : scales) {
+        fw::ImageList images;
+        ASSERT_TRUE(LoadImagesForDpi(images, IDB_FOLDER_IMAGES, L"IDB_FOLDER_IMAGES", 16, scale.dpi,
+                                     RGB(255, 0, 255)));
+        int width = 0;
+        int height = 0;
+        ASSERT_TRUE(ImageList_GetIconSize(images.get(), &width, &height));
+        EXPECT_EQ(width, scale.size) << scale.dpi;
+        EXPECT_EQ(height, scale.size) << scale.dpi;
+        EXPECT_EQ(images.Count(), 7) << scale.dpi;
+        TreeView_SetImageList(tree, images.get(), TVSIL_NORMAL);
+        EXPECT_GE(TreeView_GetItemHeight(tree), scale.size) << scale.dpi;
+        TreeView_SetImageList(tree, nullptr, TVSIL_NORMAL);
+    }
+    // Without larger art the images at 100 per cent are taken.
+    fw::ImageList fallback;
+    ASSERT_TRUE(
+        LoadImagesForDpi(fallback, IDB_FOLDER_IMAGES, L"IDB_NOT_THERE", 16, 192, RGB(255, 0, 255)));
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(fallback.get(), &width, &height));
+    EXPECT_EQ(width, 16);
+    EXPECT_EQ(fallback.Count(), 7);
+    DestroyWindow(tree);
 }
 
 }  // namespace

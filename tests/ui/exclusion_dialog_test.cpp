@@ -192,6 +192,73 @@ TEST_F(ExclusionDialog, RowsMoveBothWaysAndARemovedTypeIsSortedIn) {
     EXPECT_TRUE(dialog->extensions().empty());
 }
 
+// Many registered types, put in order before they go in: the list holds them in the order its
+// own sorting gives (a sorted list view filled one row at a time is the yardstick), only the
+// first row is selected, and a type taken back is still sorted in.
+TEST_F(ExclusionDialog, ManyTypesAreListedInTheListsOwnOrder) {
+    std::unique_ptr<os::RegistryKey> key;
+    for (int i = 0; i < 300; ++i) {
+        // Descriptions out of order, in both letter cases, some twice.
+        const int n = (i * 7919) % 300;
+        const std::string description =
+            std::string(n % 3 == 0 ? "type " : "Type ") + std::to_string(n % 250);
+        const std::string program = "Many.Type" + std::to_string(i);
+        ASSERT_EQ(
+            shell.sim.registry().CreateKey(os::Hive::ClassesRoot, ".m" + std::to_string(i), key),
+            0u);
+        ASSERT_EQ(key->SetValue("", os::RegistryValue::String(program)), 0u);
+        ASSERT_EQ(shell.sim.registry().CreateKey(os::Hive::ClassesRoot, program, key), 0u);
+        ASSERT_EQ(key->SetValue("", os::RegistryValue::String(description)), 0u);
+    }
+    ASSERT_EQ(shell.store.WriteFilterList({"m17"}), 0u);
+    std::vector<Row> known;
+    std::vector<Row> afterRemove;
+    int selectedRows = -1;
+    std::vector<std::string> yardstick;
+    ASSERT_TRUE(Run([&](HWND window) {
+        const fw::ListView list(GetDlgItem(window, IDC_EXCLUSION_KNOWN));
+        known = Rows(window, IDC_EXCLUSION_KNOWN);
+        selectedRows = static_cast<int>(list.Send(LVM_GETSELECTEDCOUNT, 0, 0));
+        const fw::ListView sorted(CreateWindowExW(0, WC_LISTVIEWW, L"",
+                                                  WS_POPUP | LVS_REPORT | LVS_SORTASCENDING, 0, 0,
+                                                  100, 100, nullptr, nullptr, nullptr, nullptr));
+        sorted.InsertColumn(0, "", 100);
+        for (const Row& row : known) {
+            sorted.InsertItem(sorted.Count(), row.first);
+        }
+        for (int i = 0; i < sorted.Count(); ++i) {
+            yardstick.push_back(sorted.ItemText(i, 0));
+        }
+        DestroyWindow(sorted.hwnd());
+        fw::ListView(GetDlgItem(window, IDC_EXCLUSION_EXCLUDED)).SetSelected(0, true);
+        test::Click(window, IDC_EXCLUSION_REMOVE);
+        afterRemove = Rows(window, IDC_EXCLUSION_KNOWN);
+        test::Click(window, IDOK);
+    }));
+    ASSERT_EQ(known.size(), 6u + 299u);
+    std::vector<std::string> descriptions;
+    for (const Row& row : known) {
+        descriptions.push_back(row.first);
+    }
+    EXPECT_EQ(descriptions, yardstick);
+    EXPECT_EQ(selectedRows, 1);
+    EXPECT_FALSE(HasExtension(known, "m17"));
+    ASSERT_EQ(afterRemove.size(), known.size() + 1);
+    for (size_t i = 0; i < afterRemove.size(); ++i) {
+        if (afterRemove[i].second == "m17") {
+            ASSERT_GT(i, 0u);
+            ASSERT_LT(i + 1, afterRemove.size());
+            EXPECT_LE(lstrcmpW(fw::Wide(afterRemove[i - 1].first).c_str(),
+                               fw::Wide(afterRemove[i].first).c_str()),
+                      0);
+            EXPECT_LE(lstrcmpW(fw::Wide(afterRemove[i].first).c_str(),
+                               fw::Wide(afterRemove[i + 1].first).c_str()),
+                      0);
+        }
+    }
+    EXPECT_TRUE(HasExtension(afterRemove, "m17"));
+}
+
 TEST_F(ExclusionDialog, CancelHandsBackNothingAndHelpOpensItsPage) {
     EXPECT_FALSE(Run([&](HWND window) {
         Type(window, L"iso");

@@ -20,6 +20,7 @@
 #include "tests/os/forwarding_file_system.h"
 #include "tests/ui/controls_fixture.h"
 #include "tests/ui/dialog_driver.h"
+#include "ui/common/drawing.h"
 
 namespace ui {
 namespace {
@@ -111,6 +112,15 @@ TEST_F(FolderPicker, TheTreeShowsTheAllowedDrivesAndReadsFoldersOnlyAsTheyOpen) 
             EXPECT_FALSE(tree.HasChildrenMark(empty));
             EXPECT_TRUE(tree.HasChildrenMark(work));
             EXPECT_EQ(tree.ItemImage(work), 4);
+            // The images are drawn for the window's scale and the rows hold them.
+            const UINT dpi = DpiOf(dialog);
+            const int imageSize = dpi >= 192 ? 32 : dpi >= 144 ? 24 : 16;
+            int width = 0;
+            int height = 0;
+            ASSERT_TRUE(ImageList_GetIconSize(TreeView_GetImageList(tree.hwnd(), TVSIL_NORMAL),
+                                              &width, &height));
+            EXPECT_EQ(width, imageSize);
+            EXPECT_GE(TreeView_GetItemHeight(tree.hwnd()), imageSize);
             // Work's own folders are read when it opens, not before.
             EXPECT_EQ(tree.Child(work), nullptr);
             tree.Expand(work);

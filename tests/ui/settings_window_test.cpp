@@ -245,6 +245,55 @@ TEST_F(SettingsWindow, TheRevisionsCountStaysBetweenOneAndNinetyNine) {
     EXPECT_EQ(Dword(&settings::CKRVSettingsStore::ReadRevisions), 2u);
 }
 
+// Backspace over the last digit leaves the field empty for the new number; the number is put
+// right when the field loses the focus, or when OK takes the values without that.
+TEST_F(SettingsWindow, ANumberFieldEmptiedWithBackspaceWaitsForTheNewNumber) {
+    (void)shell.store.WriteRevisions(7);
+    Strings shown;
+    Run([&](HWND dialog) {
+        const HWND advanced = SheetPage(dialog, kAdvanced);
+        const HWND scheduling = SheetPage(dialog, kScheduling);
+        const auto erase = [&](HWND page, int id) {
+            const HWND edit = GetDlgItem(page, id);
+            SetFocus(edit);
+            const LPARAM end = GetWindowTextLengthW(edit);
+            SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+            while (GetWindowTextLengthW(edit) > 0) {
+                SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+            }
+            shown.push_back(test::ItemText(page, id));
+        };
+        const auto type = [&](HWND page, int id, const wchar_t* digits) {
+            for (const wchar_t* digit = digits; *digit != 0; ++digit) {
+                SendDlgItemMessageW(page, id, WM_CHAR, *digit, 1);
+            }
+            shown.push_back(test::ItemText(page, id));
+        };
+        ShowPage(dialog, kScheduling);
+        test::Click(scheduling, IDC_SCHEDULE_INTERVAL);
+        erase(scheduling, IDC_SCHEDULE_INTERVAL_COUNT);
+        type(scheduling, IDC_SCHEDULE_INTERVAL_COUNT, L"30");
+        erase(scheduling, IDC_SCHEDULE_INTERVAL_COUNT);
+        // The focus leaves: the lowest interval.
+        SetFocus(GetDlgItem(scheduling, IDC_SCHEDULE_INTERVAL));
+        shown.push_back(test::ItemText(scheduling, IDC_SCHEDULE_INTERVAL_COUNT));
+        erase(scheduling, IDC_SCHEDULE_INTERVAL_COUNT);
+        type(scheduling, IDC_SCHEDULE_INTERVAL_COUNT, L"45");
+
+        ShowPage(dialog, kAdvanced);
+        erase(advanced, IDC_ADVANCED_COUNT);
+        type(advanced, IDC_ADVANCED_COUNT, L"42");
+        erase(advanced, IDC_ADVANCED_COUNT);
+        // Enter (OK without the focus leaving the field) while it is empty: the lowest count,
+        // not a count of 0 (which would be no revisions at all).
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    });
+    EXPECT_EQ(shown, (Strings{"", "30", "", "1", "", "45", "", "42", ""}));
+    EXPECT_EQ(Dword(&settings::CKRVSettingsStore::ReadRevisions), 1u);
+    EXPECT_EQ(Scheduler(names::kSchedulerInterval), 45u);
+}
+
 TEST_F(SettingsWindow, TheExclusionListIsStoredAtOnceAndKeptWhenTheSheetIsCancelled) {
     (void)shell.store.WriteFilterList({"tmp", "tar.gz"});
     Strings whileOpen;

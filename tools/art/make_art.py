@@ -9,6 +9,7 @@ Shapes are drawn at four times their size and scaled down, which smooths their e
 written by hand (icons and cursors with 32-bit images and AND masks, bitmaps at 4, 8 and 24 bits,
 the animation as an uncompressed 8-bit AVI) so that every Windows version and Wine read them.
 """
+import itertools
 import math
 import os
 import struct
@@ -326,11 +327,13 @@ def make_page_bitmaps():
         image = image.resize((w, h), Image.Resampling.NEAREST)
         save_bmp(image, "disk_label%s.bmp" % suffix)
 
-    # Protected and unprotected disk pictures of the General page (magenta is transparent).
-    for name, locked in (("protected.bmp", True), ("unprotected.bmp", False)):
-        image = Image.new("RGB", (32 * 4, 32 * 4), MAGENTA)
+    # Protected and unprotected disk pictures of the General page (magenta is transparent), 32
+    # pixels, and 48 and 64 for 150 and 200 per cent.
+    for (name, locked), (size, suffix) in itertools.product(
+            (("protected", True), ("unprotected", False)), ((32, ""), (48, "_150"), (64, "_200"))):
+        image = Image.new("RGB", (size * 4, size * 4), MAGENTA)
         d = ImageDraw.Draw(image)
-        s = 4
+        s = size * 4 // 32
         d.rounded_rectangle([2 * s, 12 * s, 22 * s, 30 * s], radius=2 * s, fill=AMBER if locked else GREEN)
         d.ellipse([10 * s, 19 * s, 14 * s, 23 * s], fill=DARK)
         if locked:
@@ -340,7 +343,7 @@ def make_page_bitmaps():
         else:
             d.arc([14 * s, 2 * s, 28 * s, 18 * s], 180, 360, fill=DARK, width=3 * s)
             d.line([26.5 * s, 10 * s, 26.5 * s, 14 * s], fill=DARK, width=3 * s)
-        save_bmp(image.resize((32, 32), Image.Resampling.NEAREST), name)
+        save_bmp(image.resize((size, size), Image.Resampling.NEAREST), "%s%s.bmp" % (name, suffix))
 
     # The drive page's legend squares: used space (the chart's blue) and free space (magenta).
     # A square of 12 pixels with a black edge of one, 18 with 1.5 (two) and 24 with two.
@@ -351,14 +354,23 @@ def make_page_bitmaps():
             ImageDraw.Draw(image).rectangle([edge, edge, size - 1 - edge, size - 1 - edge], fill=colour)
             save_bmp(image, "%s%s.bmp" % (name, suffix))
 
-    # The folder picker's images, 16 pixels each: fixed disk, removable drive, CD-ROM drive,
-    # floppy drive, folder, network drive, open folder.
-    strip = Image.new("RGB", (7 * 16 * 4, 16 * 4), MAGENTA)
+    # The folder picker's images: 16 pixels each, and 24 and 32 for 150 and 200 per cent.
+    for size, suffix in ((16, ""), (24, "_150"), (32, "_200")):
+        make_folder_images(size, "folder_images%s.bmp" % suffix)
+
+
+def make_folder_images(size, name):
+    """The folder picker's strip of seven images of size pixels: fixed disk, removable drive,
+    CD-ROM drive, floppy drive, folder, network drive, open folder. Each is drawn at four times
+    its size in a square of 32 units and scaled down without smoothing, so that its outside stays
+    pure magenta (transparent)."""
+    cell = size * 4
+    strip = Image.new("RGB", (7 * cell, cell), MAGENTA)
     d = ImageDraw.Draw(strip)
-    s = 2  # each image is drawn in a 32-unit square at 2 units per sub-pixel (64 px)
+    s = cell // 32  # pixels per unit: 2 at 16 pixels, 3 at 24, 4 at 32
 
     def at(i, box):
-        x0 = i * 64
+        x0 = i * cell
         return [x0 + box[0] * s, box[1] * s, x0 + box[2] * s, box[3] * s]
 
     def drive_box(i, colour):
@@ -379,8 +391,8 @@ def make_page_bitmaps():
         d.rectangle(at(i, [2, 6, 13, 10]), fill=(200, 150, 30))
         d.rectangle(at(i, [2, 9, 30, 27]), fill=AMBER)
         if open_:
-            d.polygon([(i * 64 + 6 * s, 14 * s), (i * 64 + 31 * s, 14 * s),
-                       (i * 64 + 27 * s, 27 * s), (i * 64 + 2 * s, 27 * s)], fill=(252, 215, 110))
+            d.polygon([(i * cell + 6 * s, 14 * s), (i * cell + 31 * s, 14 * s),
+                       (i * cell + 27 * s, 27 * s), (i * cell + 2 * s, 27 * s)], fill=(252, 215, 110))
         else:
             d.rectangle(at(i, [2, 12, 30, 27]), fill=(250, 200, 70))
 
@@ -389,7 +401,7 @@ def make_page_bitmaps():
     d.rectangle(at(5, [15, 24, 17, 29]), fill=DARK)
     d.rectangle(at(5, [6, 28, 26, 30]), fill=DARK)
     folder(6, True)
-    save_bmp(strip.resize((7 * 16, 16), Image.Resampling.NEAREST), "folder_images.bmp")
+    save_bmp(strip.resize((7 * size, size), Image.Resampling.NEAREST), name)
 
 
 def make_splash(scale=1.0, suffix=""):

@@ -5,6 +5,10 @@
 
 #include "framework/windows_api.h"
 
+namespace fw {
+class ImageList;
+}
+
 namespace ui {
 
 // Loads the picture drawn for dpi (LoadImage's flags); the picture at 100 per cent when the
@@ -18,5 +22,12 @@ HBITMAP LoadPictureForDpi(UINT at100, const wchar_t* name, UINT dpi, UINT flags)
 // smaller one is). The larger pictures are loaded once and kept while the program runs.
 void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const wchar_t* name,
                        SIZE slot);
+
+// Loads into images the strip of images drawn for dpi: at 100 per cent images of width100 pixels
+// cut from the bitmap at100; at 150 and 200 per cent images one and a half and two times as wide
+// cut from the bitmaps named name_150 and name_200 (the next smaller strip when one cannot be
+// loaded). False when not even the strip at 100 per cent could be loaded.
+bool LoadImagesForDpi(fw::ImageList& images, UINT at100, const wchar_t* name, int width100,
+                      UINT dpi, COLORREF mask);
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/application.h"
+#include "framework/controls.h"
 #include "framework/gdi.h"
 #include "ui/common/dpi_picture.h"
 
@@ -127,6 +128,20 @@ void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const w
             return;
         }
     }
+}
+
+bool LoadImagesForDpi(fw::ImageList& images, UINT at100, const wchar_t* name, int width100,
+                      UINT dpi, COLORREF mask) {
+    for (const int percent : {200, 150}) {
+        if (dpi < static_cast<UINT>(percent) * 96 / 100) {
+            continue;
+        }
+        const std::wstring scaled = std::wstring(name) + (percent == 200 ? L"_200" : L"_150");
+        if (images.LoadBitmap(scaled.c_str(), width100 * percent / 100, mask)) {
+            return true;
+        }
+    }
+    return images.LoadBitmap(at100, width100, mask);
 }
 
 }  // namespace ui

@@ -14,6 +14,8 @@
 #include "os/errors.h"
 #include "os/text.h"
 #include "res/resource.h"
+#include "ui/common/dpi_picture.h"
+#include "ui/common/drawing.h"
 #include "ui/common/folder_path_rules.h"
 #include "ui/prompts/message_dialogs.h"
 
@@ -426,7 +428,10 @@ bool CKRVFolderPickerDlg::OnInitDialog() {
     listView_ = fw::ListView(hwnd(), IDC_PICKER_LIST);
     list_.Attach(hwnd(), IDC_PICKER_LIST,
                  [this](const std::vector<std::string>& names) { DroppedFromShell(names); });
-    images_.LoadBitmap(IDB_FOLDER_IMAGES, 16, RGB(255, 0, 255));
+    // The drives' and folders' images drawn for the window's scale; the tree's rows grow to
+    // their height. Without them the tree and the list still work, only without pictures.
+    (void)LoadImagesForDpi(images_, IDB_FOLDER_IMAGES, L"IDB_FOLDER_IMAGES", 16, DpiOf(hwnd()),
+                           RGB(255, 0, 255));
     tree_.SetImageList(images_.get());
     listView_.SetImageList(images_.get());
     listView_.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);

@@ -37,6 +37,10 @@ bool CKRVMirrorAdvPage::OnInitDialog() {
 void CKRVMirrorAdvPage::Exchange(fw::DataExchange& exchange) {
     exchange.Check(IDC_ADVANCED_TRAY_ICON, icon);
     exchange.Radio(IDC_ADVANCED_NO_REVISIONS, revisionsChoice);
+    if (exchange.pulling()) {
+        // A count left empty or too small while typing is put right before it is read.
+        (void)countField_.Settle(Item(IDC_ADVANCED_COUNT));
+    }
     exchange.Number(IDC_ADVANCED_COUNT, count);
     exchange.Check(IDC_ADVANCED_WARN_NO_DISK, warnings);
     exchange.Check(IDC_ADVANCED_WARN_FULL, diskFullWarning);
@@ -79,6 +83,10 @@ bool CKRVMirrorAdvPage::OnCommand(int id, int code, HWND control) {
             if (code == EN_CHANGE) {
                 // Whatever is typed, the count ends between 1 and 99.
                 count = countField_.OnTextChanged(Item(IDC_ADVANCED_COUNT));
+                return true;
+            }
+            if (code == EN_KILLFOCUS) {
+                count = countField_.Settle(Item(IDC_ADVANCED_COUNT));
                 return true;
             }
             break;

@@ -1,9 +1,13 @@
 #include "ui/settings/file_exclusion_dialog.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "framework/text.h"
 #include "os/text.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
+#include "ui/common/drawing.h"
 #include "ui/settings/typed_extension.h"
 
 namespace ui {
@@ -11,7 +15,7 @@ namespace ui {
 namespace {
 
 constexpr char kUserDefinedType[] = "User Defined Type";
-constexpr int kExtensionColumnWidth = 36;
+constexpr int kExtensionColumnWidth = 36;  // at 96 dots per inch
 
 }  // namespace
 
@@ -33,10 +37,13 @@ CKRVFileExclusionDlg::CKRVFileExclusionDlg(ShellServices& shell, HWND parent)
 void CKRVFileExclusionDlg::SetUpColumns(const fw::ListView& list) const {
     RECT client = {};
     GetClientRect(list.hwnd(), &client);
+    // The extension column grows with the screen's scale, as its text does.
+    const UINT dpi = DpiOf(list.hwnd());
+    const int extension = ScaleToDpi(kExtensionColumnWidth, dpi);
     const int description =
-        client.right - client.left - GetSystemMetrics(SM_CXVSCROLL) - kExtensionColumnWidth;
+        client.right - client.left - GetSystemMetricsForDpi(SM_CXVSCROLL, dpi) - extension;
     list.InsertColumn(0, "Type Description", description);
-    list.InsertColumn(1, "Extension", kExtensionColumnWidth);
+    list.InsertColumn(1, "Extension", extension);
     list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 
@@ -70,10 +77,9 @@ int CKRVFileExclusionDlg::FindExtension(const fw::ListView& list, const std::str
 
 void CKRVFileExclusionDlg::SelectFirstKnownRow() const {
     const fw::ListView known = Known();
-    for (int row = 0; row < known.Count(); ++row) {
-        known.SetSelected(row, row == 0);
-    }
+    known.SetSelected(-1, false);  // every row at once
     if (known.Count() > 0) {
+        known.SetSelected(0, true);
         LVITEMW focus = {};
         focus.stateMask = LVIS_FOCUSED;
         focus.state = LVIS_FOCUSED;
@@ -91,11 +97,24 @@ bool CKRVFileExclusionDlg::OnInitDialog() {
 
     std::vector<settings::KnownFileType> types;
     settings::EnumerateFileTypes(shell_.machine().registry, types);
-    // Hundreds of types on a machine with many programs: drawn once, when all are in.
-    known.Send(WM_SETREDRAW, FALSE);
-    for (const settings::KnownFileType& type : types) {
-        AppendRow(known, type.description, type.extension);
+    // Hundreds of types on a machine with many programs, thousands on some: put in order here
+    // once, in the list's own order, and appended with the list's sorting off (each sorted
+    // insertion would compare its text with the rows before it); drawn once, when all are in.
+    std::vector<std::pair<std::wstring, size_t>> order;
+    order.reserve(types.size());
+    for (size_t i = 0; i < types.size(); ++i) {
+        order.emplace_back(fw::Wide(types[i].description), i);
     }
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        return lstrcmpW(a.first.c_str(), b.first.c_str()) < 0;
+    });
+    const LONG_PTR style = GetWindowLongPtrW(known.hwnd(), GWL_STYLE);
+    known.Send(WM_SETREDRAW, FALSE);
+    SetWindowLongPtrW(known.hwnd(), GWL_STYLE, style & ~static_cast<LONG_PTR>(LVS_SORTASCENDING));
+    for (const auto& [description, i] : order) {
+        AppendRow(known, types[i].description, types[i].extension);
+    }
+    SetWindowLongPtrW(known.hwnd(), GWL_STYLE, style);
     known.Send(WM_SETREDRAW, TRUE);
 
     // A failed read leaves the list empty: nothing is excluded then.

@@ -8,6 +8,7 @@
 #include "framework/text.h"
 #include "res/resource.h"
 #include "ui/common/base_dialog.h"
+#include "ui/common/dpi_picture.h"
 #include "ui/common/drawing.h"
 #include "ui/common/drive_protection.h"
 #include "ui/common/folder_picker.h"
@@ -111,9 +112,10 @@ void CKRVMirrorGenPage::ShowDisk(const std::string& destination) {
     const bool isProtected = disk.hasDisk && disk.isProtected;
     ShowWindow(Item(IDC_GENERAL_PROTECT), isProtected ? SW_HIDE : SW_SHOW);
     ShowWindow(Item(IDC_GENERAL_UNPROTECT), isProtected ? SW_SHOW : SW_HIDE);
-    protectionPicture_.Reset(static_cast<HBITMAP>(LoadImageW(
-        fw::Application::ResourceInstance(),
-        MAKEINTRESOURCEW(isProtected ? IDB_PROTECTED : IDB_UNPROTECTED), IMAGE_BITMAP, 0, 0, 0)));
+    // Drawn for the page's scale: 32 pixels at 100 per cent, 48 and 64 at 150 and 200.
+    protectionPicture_.Reset(
+        isProtected ? LoadPictureForDpi(IDB_PROTECTED, L"IDB_PROTECTED", DpiOf(hwnd()), 0)
+                    : LoadPictureForDpi(IDB_UNPROTECTED, L"IDB_UNPROTECTED", DpiOf(hwnd()), 0));
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 

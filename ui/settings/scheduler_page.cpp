@@ -82,6 +82,10 @@ bool CKRVSchedulerPage::OnInitDialog() {
 
 void CKRVSchedulerPage::Exchange(fw::DataExchange& exchange) {
     exchange.Radio(IDC_SCHEDULE_ON_SAVE, scheduleType_);
+    if (exchange.pulling()) {
+        // An interval left empty or too small while typing is put right before it is read.
+        (void)intervalField_.Settle(Item(IDC_SCHEDULE_INTERVAL_COUNT));
+    }
     exchange.Number(IDC_SCHEDULE_INTERVAL_COUNT, interval_);
     exchange.ComboBoxIndex(IDC_SCHEDULE_INTERVAL_UNIT, unit_);
     for (int day = 0; day < 7; ++day) {
@@ -168,6 +172,10 @@ bool CKRVSchedulerPage::OnCommand(int id, int code, HWND control) {
     if (id == IDC_SCHEDULE_INTERVAL_COUNT && code == EN_CHANGE) {
         // Whatever is typed, the interval ends between 1 and 999.
         interval_ = intervalField_.OnTextChanged(Item(IDC_SCHEDULE_INTERVAL_COUNT));
+        return true;
+    }
+    if (id == IDC_SCHEDULE_INTERVAL_COUNT && code == EN_KILLFOCUS) {
+        interval_ = intervalField_.Settle(Item(IDC_SCHEDULE_INTERVAL_COUNT));
         return true;
     }
     return fw::PropertyPage::OnCommand(id, code, control);
