@@ -47,6 +47,9 @@ inline constexpr uint32_t kShareDelete = 0x4;
 inline constexpr uint32_t kFlagWriteThrough = 0x80000000;
 inline constexpr uint32_t kFlagNoBuffering = 0x20000000;
 inline constexpr uint32_t kFlagSequentialScan = 0x08000000;
+// The file's data stays where it is kept (a cloud or offline store): opening it brings nothing
+// back to this computer.
+inline constexpr uint32_t kFlagOpenNoRecall = 0x00100000;
 
 enum class Disposition : uint32_t {
     CreateNew = 1,         // fails with 80 when the file exists

@@ -1,6 +1,6 @@
 // The scan and the copier over real files (Windows, or Wine): attributes and times on the
-// backup, a replaced read-only copy, a file another program holds open, a revision, and a
-// Unicode path longer than MAX_PATH.
+// backup, a replaced read-only copy, a file another program holds open, a revision, a Unicode
+// path longer than MAX_PATH, and names made through "\\?\" that the disk cannot hold.
 
 #include <gtest/gtest.h>
 
@@ -29,8 +29,9 @@ class Owner final : public CopierOwner {
     void FileError(const std::string& path, uint32_t code) override {
         errors.push_back(path + " " + std::to_string(code));
     }
-    void LongFileName(const std::string&) override {}
+    void LongFileName(const std::string& name) override { longNames.push_back(name); }
     int diskFull = 0;
+    std::vector<std::string> longNames;
     std::vector<std::string> tooLarge;
     std::vector<std::string> errors;
 };
@@ -208,6 +209,32 @@ TEST_F(CopierWin32Test, AUnicodePathLongerThanMaxPath) {
     ASSERT_EQ(Backup(), 0u);
     EXPECT_TRUE(owner.errors.empty()) << owner.errors.front();
     EXPECT_EQ(Read(BackupOf(path)), "far away");
+}
+
+// A name ending in a dot and a device name, made through "\\?\" paths: the scan finds them, the
+// copier reports the first and copies neither (a plain path would reach "report" or the device),
+// and nothing is left to retry.
+TEST_F(CopierWin32Test, NamesMadeThroughLiteralPathsAreReportedNotCopied) {
+    const std::string literal = "\\\\?\\" + source + "\\";
+    std::unique_ptr<os::File> probe;
+    if (files().Open(literal + "report.",
+                     {os::kAccessWrite, os::kShareNone, os::Disposition::CreateAlways,
+                      os::kAttributeNormal, 0},
+                     probe) != 0) {
+        GTEST_SKIP() << "this system keeps no name ending in a dot";
+    }
+    ASSERT_EQ(probe->Close(), 0u);
+    Write(literal + "report.", "dotted", kTime);
+    Write(literal + "CON", "device name", kTime);
+    Write(source + "\\report", "the real report", kTime);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(owner.longNames.size(), 1u);
+    EXPECT_TRUE(owner.errors.empty()) << owner.errors.front();
+    EXPECT_EQ(retries->Count(), 0u);
+    EXPECT_EQ(Read(BackupOf(source + "\\report")), "the real report");
+    uint32_t attributes = 0;
+    EXPECT_NE(files().GetAttributes("\\\\?\\" + BackupOf(source + "\\CON"), attributes), 0u);
+    EXPECT_NE(files().GetAttributes("\\\\?\\" + BackupOf(source + "\\report."), attributes), 0u);
 }
 
 }  // namespace
