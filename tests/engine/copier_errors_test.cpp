@@ -334,6 +334,9 @@ TEST_F(CopierErrorsTest, AFolderOrALinkInTheCopysPlaceIsLeftAlone) {
     for (const bool small : {true, false}) {
         SCOPED_TRACE(small ? "a disk with room only in the old copy's place" : "a disk with room");
         NewDisk(small ? 1ULL << 20 : 64ULL << 20);
+        if (small) {
+            ASSERT_EQ(sim().PutFile("F:\\filler.bin", std::string(400 << 10, 'f')), 0u);
+        }
         owner.errors.clear();
         ASSERT_EQ(sim().PutFile("F:\\Data\\folder.txt\\user.txt", "the user's"), 0u);
         ASSERT_EQ(sim().PutFile("C:\\Elsewhere\\target.txt", "outside"), 0u);
@@ -355,16 +358,21 @@ TEST_F(CopierErrorsTest, AFolderOrALinkInTheCopysPlaceIsLeftAlone) {
 // A file on the retry list that has grown too large for the disk is reported as such and leaves
 // the list.
 TEST_F(CopierErrorsTest, ARetriedFileTooLargeForTheDiskLeavesTheList) {
-    NewDisk(1ULL << 20);
-    PutOldCopy("previous");
-    Put("C:\\Data\\a.txt", std::string(2 << 20, 'n'), At(-10), kAttributeArchive);
-    ASSERT_EQ(retries.AddFile("C:\\Data\\a.txt"), 0u);
-    ASSERT_EQ(Pass(), 0u);
-    EXPECT_EQ(owner.tooLarge, (std::vector<std::string>{"C:\\Data\\a.txt"}));
-    EXPECT_TRUE(owner.errors.empty());
-    EXPECT_TRUE(owner.diskFull.empty());
-    EXPECT_EQ(retries.Count(), 0u);
-    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "previous"}}));
+    for (const uint32_t revisions : {0u, 2u}) {
+        SCOPED_TRACE(revisions);
+        NewDisk(1ULL << 20);
+        owner.tooLarge.clear();
+        copier = std::make_unique<FileCopier>(files, owner, store, revisions);
+        PutOldCopy("previous");
+        Put("C:\\Data\\a.txt", std::string(2 << 20, 'n'), At(-10), kAttributeArchive);
+        ASSERT_EQ(retries.AddFile("C:\\Data\\a.txt"), 0u);
+        ASSERT_EQ(Pass(), 0u);
+        EXPECT_EQ(owner.tooLarge, (std::vector<std::string>{"C:\\Data\\a.txt"}));
+        EXPECT_TRUE(owner.errors.empty());
+        EXPECT_TRUE(owner.diskFull.empty());
+        EXPECT_EQ(retries.Count(), 0u);
+        EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "previous"}}));
+    }
 }
 
 // A folder of the mirror another program removes during the pass is made again, and the file
@@ -487,6 +495,47 @@ TEST_F(CopierErrorsTest, AWriteFailingBehindTheReadingAheadKeepsTheOldCopy) {
     EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "previous"}}));
     // The source is no longer held.
     EXPECT_NE(Hold("C:\\Data\\a.txt", os::kAccessWrite, os::kShareNone), nullptr);
+}
+
+// A write refused because the disk is full in the words of another driver (39) is a full disk
+// too: the user is asked for room, and the old copy stays until the new one is whole.
+TEST_F(CopierErrorsTest, AHandleDiskFullIsAFullDisk) {
+    PutOldCopy("previous");
+    Put("C:\\Data\\a.txt", "new", At(-10));
+    machine.FailOperation(SimOperation::Write, kTemporaries, os::kErrorHandleDiskFull, 1);
+    ASSERT_EQ(Backup(), 0u);  // the user gives up
+    EXPECT_EQ(owner.diskFull.size(), 1u);
+    EXPECT_TRUE(owner.errors.empty());
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "previous"}}));
+    EXPECT_EQ(AttributesOf("C:\\Data\\a.txt"), kAttributeArchive);
+    EXPECT_LT(watermark, At(-10));
+}
+
+// Cancelled while the last block of a file is written: the copy is not put in the old one's
+// place, and the file is tried first next time.
+TEST_F(CopierErrorsTest, CancellingAtTheLastBlockKeepsTheOldCopy) {
+    PutOldCopy("previous");
+    Put("C:\\Data\\a.txt", "new", At(-10));
+    files.beforeWrite = [&](const std::string&) { copier->Cancel(); };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "previous"}}));
+    ASSERT_EQ(retries.Count(), 1u);
+    EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\a.txt");
+    files.beforeWrite = nullptr;
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "new"}}));
+}
+
+// Only the program's own temporary files are cleared from a folder of the disk: a folder with
+// such a name, and the user's file that has one (its source has it too), stay.
+TEST_F(CopierErrorsTest, AFolderNamedLikeATemporaryFileStays) {
+    ASSERT_EQ(sim().PutFile("F:\\Data\\~Ferrolin2-0000abcd.partial\\kept.txt", "k"), 0u);
+    ASSERT_EQ(sim().PutFile("F:\\Data\\~Ferrolin2-0000abce.partial", "left by a cut"), 0u);
+    Put("C:\\Data\\a.txt", "a", At(-10));
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(
+        HoldsExactly(sim(), "F:\\",
+                     {{"Data\\a.txt", "a"}, {"Data\\~Ferrolin2-0000abcd.partial\\kept.txt", "k"}}));
 }
 
 }  // namespace
