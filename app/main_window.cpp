@@ -39,7 +39,8 @@ bool CKRVMainWnd::CreateHidden() {
 
 void CKRVMainWnd::StartEngineOrEnd() {
     uint32_t mirror = 0;
-    shell_.store().ReadMirrorStatus(mirror);
+    // Missing or unreadable: the program counts as switched off.
+    static_cast<void>(shell_.store().ReadMirrorStatus(mirror));
     if (mirror != 0) {
         shell_.StartEngine();
     } else {
@@ -76,7 +77,8 @@ void CKRVMainWnd::Close() {
         return;
     }
     uint32_t mirror = 0;
-    shell_.store().ReadMirrorStatus(mirror);
+    // Missing or unreadable: the program counts as switched off.
+    static_cast<void>(shell_.store().ReadMirrorStatus(mirror));
     if (mirror != 0 && ui::RunMessageDialog(IDD_TURN_OFF) != IDOK) {
         return;
     }

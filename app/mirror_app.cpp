@@ -89,7 +89,8 @@ bool CKRVMirrorApp::InitInstance(std::wstring_view commandLine) {
     }
 
     uint32_t mirror = 0;
-    store_.ReadMirrorStatus(mirror);
+    // Missing or unreadable: the program counts as switched off.
+    static_cast<void>(store_.ReadMirrorStatus(mirror));
     switch (DecideStartAction(store_.IsConfigured(), word, mirror)) {
         case StartAction::RunSetupWizard:
             if (RunSetupWizard()) {
@@ -104,10 +105,10 @@ bool CKRVMirrorApp::InitInstance(std::wstring_view commandLine) {
     }
 
     mirror = 0;
-    store_.ReadMirrorStatus(mirror);
+    static_cast<void>(store_.ReadMirrorStatus(mirror));  // as above: 0 is switched off
     if (store_.IsConfigured() && mirror != 0) {
         uint32_t icon = 0;
-        store_.ReadIconStatus(icon);
+        static_cast<void>(store_.ReadIconStatus(icon));  // missing: no tray icon
         if (icon == 1) {
             AddTrayIcon();
         }

@@ -54,15 +54,16 @@ class Backend {
     // Lock the medium in its drive and release it again; locks are counted per drive for the
     // whole process, so a release from another Drive object of the same letter undoes a lock.
     // exclusive: no program, this one included, can eject the medium while the lock holds.
-    virtual EError LockMedium(char letter, bool exclusive) = 0;
-    virtual EError ReleaseMedium(char letter, bool exclusive) = 0;
-    virtual EError Eject(char letter) = 0;
-    virtual EError SetProtect(char letter, EProtectState state, const std::string& password) = 0;
+    [[nodiscard]] virtual EError LockMedium(char letter, bool exclusive) = 0;
+    [[nodiscard]] virtual EError ReleaseMedium(char letter, bool exclusive) = 0;
+    [[nodiscard]] virtual EError Eject(char letter) = 0;
+    [[nodiscard]] virtual EError SetProtect(char letter, EProtectState state,
+                                            const std::string& password) = 0;
     // Asks the drive to look at its medium again; true when the drive could be asked.
-    virtual bool ForceMediaChange(char letter) = 0;
+    [[nodiscard]] virtual bool ForceMediaChange(char letter) = 0;
     // The volume lock that formatting takes: no file of the disk may be open while it holds.
-    virtual bool FormatLock(char letter) = 0;
-    virtual EError FormatUnlock(char letter) = 0;
+    [[nodiscard]] virtual bool FormatLock(char letter) = 0;
+    [[nodiscard]] virtual EError FormatUnlock(char letter) = 0;
 };
 
 // Installs the backend that every Drive and DriveArray opened from now on uses; null uninstalls

@@ -73,15 +73,15 @@ class Drive {
 
     // Actions. The program does not check their results; they say what happened for tests and
     // for anyone who wants to know. exclusive: see Backend::LockMedium.
-    EError makeNonRemovable(bool exclusive);  // lock the medium in the drive
-    EError makeRemovable(bool exclusive);     // release it
-    EError eject();                           // fails while the medium is locked in
+    [[nodiscard]] EError makeNonRemovable(bool exclusive);  // lock the medium in the drive
+    [[nodiscard]] EError makeRemovable(bool exclusive);     // release it
+    [[nodiscard]] EError eject();                           // fails while the medium is locked in
     // Sets the disk's protection; lifting a password state needs its password, setting one
     // takes the password given.
-    EError setProtect(EProtectState state, const std::string& password);
-    bool forceMediaChange();
-    bool osFormatLock();  // true when the lock was obtained
-    EError osFormatUnlock();
+    [[nodiscard]] EError setProtect(EProtectState state, const std::string& password);
+    [[nodiscard]] bool forceMediaChange();
+    [[nodiscard]] bool osFormatLock();  // true when the lock was obtained
+    [[nodiscard]] EError osFormatUnlock();
 
   private:
     std::shared_ptr<Backend> backend_;

@@ -16,8 +16,8 @@ class DriveArray {
 
     // Fills the array again with the drives whose family is one of families (A: to Z:); a
     // machine without such drives, or without a drive library, gives an empty array.
-    EError init(EDriveFamily families);
-    EError init() { return init(families_); }
+    [[nodiscard]] EError init(EDriveFamily families);
+    [[nodiscard]] EError init() { return init(families_); }
 
     int getCount() const { return static_cast<int>(drives_.size()); }
     // The drive at index; an index outside 0 .. getCount() - 1 gives a drive that does not exist

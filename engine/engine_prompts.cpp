@@ -15,6 +15,12 @@ os::SystemTime LocalDate(os::Clock& clock, os::FileTime utc) {
     return os::FileTimeToSystemTime(clock.ToLocal(utc)).value_or(os::SystemTime{});
 }
 
+// What the user chose is stored; should the registry refuse it, the prompt only asks again next
+// time, which is all that failure costs.
+void StoreChoice(uint32_t result) {
+    static_cast<void>(result);
+}
+
 }  // namespace
 
 int EnginePrompts::DiskFull(os::FileTime first, os::FileTime last) {
@@ -41,7 +47,7 @@ int EnginePrompts::WrongDisk() {
     }
     switch (choice.option) {
         case WrongDiskOption::DoNotWarnAgain:
-            store_.WriteWarningStatus(0);
+            StoreChoice(store_.WriteWarningStatus(0));
             return kResultCancel;
         case WrongDiskOption::Disable:
             shared_.stayEnabled = false;  // the raiser closes the program
@@ -61,10 +67,10 @@ int EnginePrompts::NoDisk() {
     const NoDiskChoice choice = view_.ShowNoDisk();
     switch (choice.button) {
         case NoDiskButton::DontRemindMe:
-            store_.WriteWarningStatus(0);
+            StoreChoice(store_.WriteWarningStatus(0));
             return kResultCancel;
         case NoDiskButton::RemindMeLater:
-            store_.WriteWarningStatus(1);
+            StoreChoice(store_.WriteWarningStatus(1));
             return kResultCancel;
         case NoDiskButton::Cancel:
             shared_.stayEnabled = true;
@@ -74,7 +80,7 @@ int EnginePrompts::NoDisk() {
     }
     shared_.stayEnabled = true;
     if (choice.option == NoDiskOption::DoNotWarnAgain) {
-        store_.WriteWarningStatus(0);
+        StoreChoice(store_.WriteWarningStatus(0));
         return kResultCancel;
     }
     if (choice.option == NoDiskOption::Disable) {
@@ -101,7 +107,7 @@ void EnginePrompts::FileTooLarge(const std::string& path) {
     const NoticeChoice choice =
         view_.ShowFileTooLarge(AbbreviatePath(path, kMessagePathLength, true));
     if (choice.ok) {
-        store_.WriteTooLargeStatus(choice.dontShowAgain ? 0 : 1);
+        StoreChoice(store_.WriteTooLargeStatus(choice.dontShowAgain ? 0 : 1));
     }
 }
 
@@ -121,7 +127,7 @@ bool EnginePrompts::FileError(const std::string& path, uint32_t code) {
     details.driveNote = code == os::kErrorInvalidDrive;
     const NoticeChoice choice = view_.ShowFileError(details);
     if (choice.ok) {
-        store_.WriteFileErrorStatus(choice.dontShowAgain ? 0 : 1);
+        StoreChoice(store_.WriteFileErrorStatus(choice.dontShowAgain ? 0 : 1));
     }
     return true;
 }
@@ -136,7 +142,7 @@ void EnginePrompts::LongFileName(const std::string& revisionName) {
     const NoticeChoice choice =
         view_.ShowLongFileName(AbbreviatePath(revisionName, kMessagePathLength, true));
     if (choice.ok) {
-        store_.WriteFileNameStatus(choice.dontShowAgain ? 0 : 1);
+        StoreChoice(store_.WriteFileNameStatus(choice.dontShowAgain ? 0 : 1));
     }
 }
 
@@ -146,7 +152,7 @@ void EnginePrompts::DiskBecomingFull() {
     }
     const NoticeChoice choice = view_.ShowDiskBecomingFull();
     if (choice.ok) {
-        store_.WriteBuyStatus(choice.dontShowAgain ? 0 : 1);
+        StoreChoice(store_.WriteBuyStatus(choice.dontShowAgain ? 0 : 1));
     }
 }
 

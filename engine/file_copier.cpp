@@ -31,6 +31,8 @@ constexpr uint32_t kCreatedWithAttributes = os::kAttributeHidden | os::kAttribut
 constexpr uint64_t kFreeSpaceMargin = 4 << 20;
 // What the estimate takes off for each file written besides its bytes: clusters and records.
 constexpr uint64_t kFileOverhead = 64 << 10;
+// Files from this size on are read ahead of their writing.
+constexpr uint64_t kReadAheadFrom = 1 << 20;
 constexpr uint32_t kProtectingAttributes =
     os::kAttributeReadOnly | os::kAttributeHidden | os::kAttributeSystem;
 
@@ -254,6 +256,7 @@ uint32_t FileCopier::RetryPass(FileList& retries) {
     for (; i < count && !Cancelled() && !abandoned_; ++i) {
         const std::string path = retries.EntryAt(i).path;
         const Attempt attempt = CopyWithDiskSwaps(path, false);
+        heldSource_.reset();  // the retry pass leaves the archive attribute as it is
         result = attempt.result;
         if (result == os::kErrorSuccess) {
             if (copied_ && diskStartTime_ == 0) {
@@ -381,6 +384,7 @@ uint32_t FileCopier::MainPass() {
         result = os::kErrorSuccess;
         ++next;
     }
+    heldSource_.reset();
     if (next < count) {
         passCutShort_ = true;
         NoteNotCopied(candidates_->SortedAt(next).time);  // the oldest the pass did not reach
@@ -406,11 +410,49 @@ void FileCopier::NoteNotCopied(os::FileTime time) {
     }
 }
 
+// Through the handle the copy read the source with. While it was held without write sharing
+// no one could write the file, so what the copy read is what the file holds: clearing the
+// attribute is all there is to do. Where others could write, it is cleared and the file looked at
+// again, as by name below. A large file's attributes are read again first, as the user may have
+// changed them during its copy.
+void FileCopier::ClearArchiveAttributeOf(os::File& source, const SourceFacts& facts) {
+    uint32_t attributes = facts.attributes;
+    if (facts.size > kCopyBlockBytes) {
+        os::FileInfo info;
+        if (source.GetInfo(info) != os::kErrorSuccess) {
+            return;
+        }
+        attributes = info.attributes;
+    }
+    if ((attributes & os::kAttributeArchive) == 0 ||
+        source.SetTimesAndAttributes({}, AttributesToSet(attributes & ~os::kAttributeArchive)) !=
+            os::kErrorSuccess ||
+        !facts.othersMayWrite) {
+        return;
+    }
+    os::FileInfo now;
+    const uint32_t looked = source.GetInfo(now);
+    if (looked == os::kErrorSuccess && now.size == copiedSize_ &&
+        now.times.lastWrite == copiedTimes_.lastWrite &&
+        now.times.creation == copiedTimes_.creation) {
+        return;
+    }
+    const uint32_t current = looked == os::kErrorSuccess ? now.attributes : attributes;
+    // Should this fail too, the file's newer time still makes the next scan take it.
+    static_cast<void>(
+        source.SetTimesAndAttributes({}, AttributesToSet(current | os::kAttributeArchive)));
+}
+
 // The archive attribute says "not backed up yet". It is cleared first and the source looked at
 // again after: a write that came in since the copy read the file (which sets the attribute
 // again, or not, depending on when it landed) gives the attribute back, and the next scan finds
 // the file. A failure on the way leaves the file due.
 void FileCopier::ClearArchiveAttribute(const std::string& path) {
+    if (heldSource_) {
+        ClearArchiveAttributeOf(*heldSource_, heldFacts_);
+        heldSource_.reset();
+        return;
+    }
     uint32_t attributes = 0;
     if (files_.GetAttributes(path, attributes) != os::kErrorSuccess ||
         (attributes & os::kAttributeArchive) == 0) {
@@ -514,32 +556,29 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     copied_ = false;
     copiedTimes_ = {};
     copiedSize_ = 0;
+    heldSource_.reset();
     if (NameTheDiskCannotHold(source)) {
         return os::kErrorSuccess;  // its path is not even asked about: it could be another file
     }
-    uint32_t attributes = 0;
-    const uint32_t found = files_.GetAttributes(source, attributes);
-    if (found == os::kErrorFileNotFound || found == os::kErrorPathNotFound) {
-        return os::kErrorSuccess;  // gone since the scan: nothing to copy
-    }
-    if (found != os::kErrorSuccess) {
-        return found;
-    }
-    if ((attributes & os::kAttributeDirectory) != 0) {
-        return os::kErrorSuccess;
+    // The scan said it is a file: it is opened at once, and looked at by name only when that
+    // fails in a way a folder would.
+    std::unique_ptr<os::File> in;
+    SourceFacts facts;
+    if (const uint32_t error = OpenSource(source, in, facts)) {
+        return GoneSinceTheScan(source, error) ? os::kErrorSuccess : error;
     }
     // Files the user would not want copied as they are: a cloud placeholder would be downloaded
     // by reading it, an EFS-encrypted file would reach the removable disk as plain text. They are
     // passed over as dealt with (the watermark may pass them) and reported once a run; the
     // reconciliation finds them again.
-    if ((attributes & (os::kAttributeRecallOnDataAccess | os::kAttributeRecallOnOpen |
-                       os::kAttributeOffline)) != 0) {
+    if ((facts.attributes & (os::kAttributeRecallOnDataAccess | os::kAttributeRecallOnOpen |
+                             os::kAttributeOffline)) != 0) {
         if (!std::exchange(placeholderReported_, true)) {
             owner_.FileError(source, kErrorFileOffline);
         }
         return os::kErrorSuccess;
     }
-    if ((attributes & os::kAttributeEncrypted) != 0) {
+    if ((facts.attributes & os::kAttributeEncrypted) != 0) {
         if (!std::exchange(encryptedReported_, true)) {
             owner_.FileError(source, kErrorFileEncrypted);
         }
@@ -551,13 +590,22 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
         return error;
     }
     auto copyData = [&]() {
-        uint32_t result = CopyFileData(source, destination, countBytes);
+        uint32_t result = CopyOpenSource(*in, facts, source, destination, countBytes);
         if (result == os::kErrorPathNotFound && madeFolders_.erase(os::Upcase(folder)) != 0) {
-            // The folder went away during the pass: once more with it made again.
+            // The folder went away during the pass: once more with it made again, and the
+            // source read from its start.
+            in.reset();
             result = EnsureFolder(folder);
             if (result == os::kErrorSuccess) {
-                result = CopyFileData(source, destination, countBytes);
+                result = OpenSource(source, in, facts);
             }
+            if (result == os::kErrorSuccess) {
+                result = CopyOpenSource(*in, facts, source, destination, countBytes);
+            }
+        }
+        if (result == os::kErrorSuccess && in) {
+            heldSource_ = std::move(in);  // its archive attribute is cleared through it
+            heldFacts_ = facts;
         }
         return result;
     };
@@ -571,12 +619,8 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     if (EnsureFolder(FolderOf(base)) == kErrorReparsePointEncountered) {
         return kErrorReparsePointEncountered;
     }
-    os::FileInfo info;
-    if (const uint32_t error = files_.GetFileInfo(source, info)) {
-        return error == os::kErrorFileNotFound ? os::kErrorSuccess : error;
-    }
-    if (TooLargeForDisk(info.size) || FreeSpaceFor(base, info.size) < info.size) {
-        if (TooLargeForDisk(info.size)) {
+    if (TooLargeForDisk(facts.size) || FreeSpaceFor(base, facts.size) < facts.size) {
+        if (TooLargeForDisk(facts.size)) {
             owner_.FileTooLarge(source);
             return kErrorFileTooLarge;
         }
@@ -587,10 +631,12 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     if (hasCopy && (current.attributes & os::kAttributeReparsePoint) != 0) {
         return RefusePlace(destination);  // its revision would be read through it
     }
-    if (hasCopy && !current.IsDirectory() && SameVersion(info, current)) {
+    if (hasCopy && !current.IsDirectory() && SameVersion(facts.size, facts.times, current)) {
         copied_ = true;  // its backup is this version already: no copy, no revision
-        copiedTimes_ = info.times;
-        copiedSize_ = info.size;
+        copiedTimes_ = facts.times;
+        copiedSize_ = facts.size;
+        heldSource_ = std::move(in);
+        heldFacts_ = facts;
         return os::kErrorSuccess;
     }
     const uint32_t revision = MakeRevision(destination, base);
@@ -600,27 +646,50 @@ uint32_t FileCopier::CopyOneFile(const std::string& source, bool countBytes) {
     return copyData();
 }
 
-uint32_t FileCopier::OpenSource(const std::string& source, std::unique_ptr<os::File>& file) {
-    // No sharing first, then letting others read, then letting them write too. The
-    // no-buffering hint is not given: with one 32 KB block at a time it would wait for the
-    // device on every block, where the sequential-scan hint lets the system read ahead.
+// No sharing first, then letting others read, then letting them write too; each with the right to
+// change attributes (its archive attribute is cleared through the same handle), and without it
+// where that right is refused (a share the user may only read, a write-protected medium). The
+// no-buffering hint is not given: with one 32 KB block at a time it would wait for the device on
+// every block, where the sequential-scan hint lets the system read ahead. Size, times and
+// attributes come from the open file in one call.
+uint32_t FileCopier::OpenSource(const std::string& source, std::unique_ptr<os::File>& file,
+                                SourceFacts& facts) {
+    facts = SourceFacts{};
     uint32_t error = os::kErrorSuccess;
     for (uint32_t share : {os::kShareNone, os::kShareRead, os::kShareRead | os::kShareWrite}) {
         os::OpenRequest request;
-        request.access = os::kAccessRead;
+        request.access = os::kAccessRead | os::kAccessWriteAttributes;
         request.share = share;
         request.disposition = os::Disposition::OpenExisting;
-        request.flags = os::kFlagSequentialScan;
+        // A placeholder is found out from the open file and not read: opening it must not fetch
+        // its data either.
+        request.flags = os::kFlagSequentialScan | os::kFlagOpenNoRecall;
         error = files_.Open(source, request, file);
-        if (error != os::kErrorSuccess && error != os::kErrorSharingViolation &&
-            error != os::kErrorLockViolation) {
-            return error;
+        if (error == os::kErrorAccessDenied || error == os::kErrorWriteProtect) {
+            request.access = os::kAccessRead;
+            error = files_.Open(source, request, file);
         }
         if (error == os::kErrorSuccess) {
+            facts.othersMayWrite = (share & os::kShareWrite) != 0;
+            return ReadSourceFacts(*file, facts);
+        }
+        if (error != os::kErrorSharingViolation && error != os::kErrorLockViolation) {
             return error;
         }
     }
     return error;
+}
+
+// A source that cannot be opened because it is gone, or because it is a folder now, has nothing
+// to copy.
+bool FileCopier::GoneSinceTheScan(const std::string& source, uint32_t openError) {
+    if (openError == os::kErrorFileNotFound || openError == os::kErrorPathNotFound) {
+        return true;
+    }
+    uint32_t attributes = 0;
+    return openError == os::kErrorAccessDenied &&
+           files_.GetAttributes(source, attributes) == os::kErrorSuccess &&
+           (attributes & os::kAttributeDirectory) != 0;
 }
 
 void FileCopier::RemoveStaleTemporaries(const std::string& folder,
@@ -646,8 +715,25 @@ void FileCopier::RemoveStaleTemporaries(const std::string& folder,
     }
 }
 
-uint32_t FileCopier::CopyData(os::File& in, ReplacementFile& out, bool countBytes) {
+// Reads block by block until the end. A block shorter than asked for that reaches the size the
+// file had when it was opened is the end, when no one else may write the file meanwhile; with
+// others writing, the end is an empty read. A large file that no one else may write is read
+// ahead on a thread of its own, block by block as here, so that the disk written to does not wait
+// for the next block.
+uint32_t FileCopier::CopyData(os::File& in, const SourceFacts& facts, ReplacementFile& out,
+                              bool countBytes) {
+    if (facts.size >= kReadAheadFrom && !facts.othersMayWrite) {
+        if (!blockReader_) {
+            blockReader_ = std::make_unique<BlockReader>(kCopyBlockBytes);
+        }
+        if (blockReader_->usable() && blockReader_->Start(in, facts.size) == os::kErrorSuccess) {
+            const uint32_t result = CopyReadAhead(*blockReader_, out, countBytes);
+            blockReader_->Stop();
+            return result;
+        }
+    }
     std::byte* buffer = buffer_.get();
+    uint64_t total = 0;
     for (;;) {
         if (Cancelled()) {
             return os::kErrorOperationAborted;
@@ -659,8 +745,36 @@ uint32_t FileCopier::CopyData(os::File& in, ReplacementFile& out, bool countByte
         if (got == 0) {
             return os::kErrorSuccess;
         }
+        total += got;
         uint32_t written = 0;
         const uint32_t error = out.WriteAll(buffer, got, written);
+        if (countBytes) {
+            bytesCopied_ += written;
+        }
+        if (error != os::kErrorSuccess) {
+            return error;
+        }
+        if (got < kCopyBlockBytes && total >= facts.size && !facts.othersMayWrite) {
+            return os::kErrorSuccess;
+        }
+    }
+}
+
+uint32_t FileCopier::CopyReadAhead(BlockReader& reader, ReplacementFile& out, bool countBytes) {
+    for (;;) {
+        if (Cancelled()) {
+            return os::kErrorOperationAborted;
+        }
+        const std::byte* data = nullptr;
+        uint32_t got = 0;
+        if (const uint32_t error = reader.Next(data, got)) {
+            return error;
+        }
+        if (got == 0) {
+            return os::kErrorSuccess;
+        }
+        uint32_t written = 0;
+        const uint32_t error = out.WriteAll(data, got, written);
         if (countBytes) {
             bytesCopied_ += written;
         }
@@ -671,31 +785,23 @@ uint32_t FileCopier::CopyData(os::File& in, ReplacementFile& out, bool countByte
 }
 
 // Windows gives a file that takes the name of one just removed the creation time of the removed
-// one ("tunnelling"): after the move the new copy may carry its old copy's creation time. It is
-// set again then; a volume that cannot set creation times is not asked again.
-void FileCopier::KeepCreationTime(const std::string& path, const os::FileTimes& times) {
-    if (!creationTimesKept_ || times.creation == 0) {
-        return;
+// one ("tunnelling"): after a move over an old copy the new one may carry the old copy's creation
+// time. It is set again through the still open file, together with the read-only attribute; a
+// volume that cannot set creation times is not asked again.
+uint32_t FileCopier::FinishInPlace(os::File& file, const SourceFacts& facts, bool replaced) {
+    const bool creation = replaced && creationTimesKept_ && facts.times.creation != 0;
+    const uint32_t attributes =
+        (facts.attributes & os::kAttributeReadOnly) != 0 ? AttributesToSet(facts.attributes) : 0;
+    if (!creation && attributes == 0) {
+        return os::kErrorSuccess;
     }
-    os::FileInfo info;
-    if (files_.GetFileInfo(path, info) != os::kErrorSuccess ||
-        info.times.creation == times.creation) {
-        return;
-    }
-    std::unique_ptr<os::File> file;
-    os::OpenRequest request;
-    request.access = os::kAccessWrite;
-    request.share = os::kShareNone;
-    request.disposition = os::Disposition::OpenExisting;
-    if (files_.Open(path, request, file) == os::kErrorSuccess) {
-        // What came of it is read back below.
-        static_cast<void>(file->SetTimes(times));
-        static_cast<void>(file->Close());
-    }
-    if (files_.GetFileInfo(path, info) == os::kErrorSuccess &&
-        info.times.creation != times.creation) {
+    const os::FileTimes times{creation ? facts.times.creation : 0, 0, 0};
+    uint32_t error = file.SetTimesAndAttributes(times, attributes);
+    if (error != os::kErrorSuccess && creation) {
         creationTimesKept_ = false;
+        error = attributes == 0 ? os::kErrorSuccess : file.SetTimesAndAttributes({}, attributes);
     }
+    return error;
 }
 
 bool FileCopier::OldCopy::IsProtected() const {
@@ -708,16 +814,15 @@ void FileCopier::ShowCurrentNames(const std::string& source, const std::string& 
     currentDestination_ = destination;
 }
 
-// Size, times and attributes come from the open source (asking by name costs more on some
-// systems); the open also tells when another program holds the file.
-uint32_t FileCopier::ReadSourceFacts(os::File& in, const std::string& source, SourceFacts& facts) {
-    if (const uint32_t error = in.GetSize(facts.size)) {
+uint32_t FileCopier::ReadSourceFacts(os::File& in, SourceFacts& facts) {
+    os::FileInfo info;
+    if (const uint32_t error = in.GetInfo(info)) {
         return error;
     }
-    if (const uint32_t error = in.GetTimes(facts.times)) {
-        return error;
-    }
-    return files_.GetAttributes(source, facts.attributes);
+    facts.size = info.size;
+    facts.times = info.times;
+    facts.attributes = info.attributes;
+    return os::kErrorSuccess;
 }
 
 FileCopier::OldCopy FileCopier::LookAtOldCopy(const std::string& destination) {
@@ -732,9 +837,10 @@ FileCopier::OldCopy FileCopier::LookAtOldCopy(const std::string& destination) {
 }
 
 // Free space for the new copy beside the old one; failing that, in its place (the old copy is
-// deleted first); failing that, a full disk, or a file too large for any disk of this size.
+// deleted first); failing that, a full disk, or a file too large for any disk of this size. The
+// old copy is looked at only when the new one does not fit beside it.
 uint32_t FileCopier::MakeRoom(const std::string& source, const std::string& destination,
-                              uint64_t size, const OldCopy& old, bool& inPlace) {
+                              uint64_t size, bool& inPlace) {
     inPlace = false;
     if (largestFile_ < size) {
         owner_.FileTooLarge(source);
@@ -743,6 +849,13 @@ uint32_t FileCopier::MakeRoom(const std::string& source, const std::string& dest
     const uint64_t free = FreeSpaceFor(destination, size);
     if (free >= size) {
         return os::kErrorSuccess;
+    }
+    const OldCopy old = LookAtOldCopy(destination);
+    if ((old.attributes & os::kAttributeReparsePoint) != 0) {
+        return RefusePlace(destination);
+    }
+    if (old.isFolder) {
+        return os::kErrorDirectoryNotSupported;
     }
     if (!old.exists || size - free > FileSizeOf(files_, destination)) {
         if (capacity_ >= size) {
@@ -764,62 +877,87 @@ uint32_t FileCopier::MakeRoom(const std::string& source, const std::string& dest
     return error;
 }
 
-// The data and times, into a temporary file of the backup's folder. It is made with the
-// source's attributes but read-only and the ones set only later, so that usually nothing is left
-// to set once it is in place.
+// The data, then the source's times and attributes but read-only, into a temporary file of the
+// backup's folder, through the one handle it was created with.
 uint32_t FileCopier::WriteNewCopy(os::File& in, const std::string& folder, const SourceFacts& facts,
-                                  bool countBytes, ReplacementFile& replacement,
-                                  uint32_t& madeWith) {
-    madeWith = AttributesToSet(facts.attributes & kCreatedWithAttributes);
-    if (const uint32_t error = replacement.Create(folder, madeWith)) {
+                                  bool countBytes, ReplacementFile& replacement) {
+    if (const uint32_t error = replacement.Create(
+            folder, AttributesToSet(facts.attributes & kCreatedWithAttributes))) {
         return error;
     }
-    uint32_t result = CopyData(in, replacement, countBytes);
+    uint32_t result = CopyData(in, facts, replacement, countBytes);
     if (result == os::kErrorSuccess && Cancelled()) {
         result = os::kErrorOperationAborted;
     }
-    if (result == os::kErrorSuccess) {
-        result = replacement.file().SetTimes(facts.times);
+    if (result != os::kErrorSuccess) {
+        return result;
     }
-    if (result == os::kErrorSuccess) {
-        // On the medium before it takes the real name: the move may reach the disk before data
-        // still in the system's cache, and a power cut would leave a torn file under that name.
-        result = replacement.file().Flush();
-    }
-    const uint32_t closed = replacement.Close();
-    return result != os::kErrorSuccess ? result : closed;
+    // Read-only only once it has its name: a temporary file left by a failed move must remain
+    // deletable.
+    return replacement.file().SetTimesAndAttributes(
+        facts.times, AttributesToSet(facts.attributes & ~os::kAttributeReadOnly));
 }
 
-// The complete new copy takes the old one's place in one step, then gets the attributes it was
-// not made with.
+// The complete new copy takes its name in one step, still open: a new name at once; an old copy
+// is replaced, and one that refuses (read-only, hidden or system) is unprotected first. Only then
+// is the new copy closed.
 uint32_t FileCopier::PutNewCopyInPlace(ReplacementFile& replacement, const std::string& destination,
-                                       const SourceFacts& facts, const OldCopy& old, bool inPlace,
-                                       uint32_t madeWith) {
-    const bool unprotect = old.IsProtected() && !inPlace;
-    if (unprotect) {
-        // Whether it worked, the move tells.
-        static_cast<void>(files_.SetAttributes(destination, os::kAttributeNormal));
-    }
-    if (const uint32_t error = replacement.MoveOver(destination)) {
-        if (unprotect) {
-            // Put back as it was; should that fail, the next copy unprotects it again.
-            static_cast<void>(files_.SetAttributes(destination, AttributesToSet(old.attributes)));
-        }
+                                       const SourceFacts& facts, bool nameFreed) {
+    // On the medium before it takes the real name: the move may reach the disk before data still
+    // in the system's cache, and a power cut would leave a torn file under that name.
+    if (const uint32_t error = replacement.file().Flush()) {
         return error;
     }
-    if (old.exists) {
-        KeepCreationTime(destination, facts.times);
+    bool replaced = nameFreed;
+    uint32_t error = replacement.RenameOpen(destination, false);
+    if (error == os::kErrorAlreadyExists || error == os::kErrorFileExists) {
+        replaced = true;
+        // What is there is looked at before it is replaced: a link on the disk is left alone.
+        const OldCopy old = LookAtOldCopy(destination);
+        if ((old.attributes & os::kAttributeReparsePoint) != 0) {
+            return RefusePlace(destination);
+        }
+        if (old.isFolder) {
+            // The source was a folder once, and its backup still is; the user must move it.
+            return os::kErrorDirectoryNotSupported;
+        }
+        error = replacement.RenameOpen(destination, true);
+        if (error == os::kErrorAccessDenied) {
+            if (old.IsProtected()) {
+                // Whether it worked, the move tells.
+                static_cast<void>(files_.SetAttributes(destination, os::kAttributeNormal));
+                error = replacement.RenameOpen(destination, true);
+                if (error != os::kErrorSuccess) {
+                    // Put back as it was; should that fail, the next copy unprotects it again.
+                    static_cast<void>(
+                        files_.SetAttributes(destination, AttributesToSet(old.attributes)));
+                }
+            }
+        }
     }
-    const uint32_t wanted = AttributesToSet(facts.attributes);
-    if (wanted != AttributesToSet(madeWith | os::kAttributeArchive)) {
-        // On failure the data is there; the source stays due and is copied again.
-        return files_.SetAttributes(destination, wanted);
+    if (error != os::kErrorSuccess) {
+        return error;
     }
-    return os::kErrorSuccess;
+    if (const uint32_t finished = FinishInPlace(replacement.file(), facts, replaced)) {
+        // The data and times are there; the source stays due and is copied again.
+        return finished;
+    }
+    return replacement.Close();
 }
 
 uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& destination,
                                   bool countBytes) {
+    std::unique_ptr<os::File> in;
+    SourceFacts facts;
+    if (const uint32_t error = OpenSource(source, in, facts)) {
+        return error;
+    }
+    return CopyOpenSource(*in, facts, source, destination, countBytes);
+}
+
+uint32_t FileCopier::CopyOpenSource(os::File& in, const SourceFacts& facts,
+                                    const std::string& source, const std::string& destination,
+                                    bool countBytes) {
     ShowCurrentNames(source, destination);
     copied_ = false;
     const std::string folder = FolderOf(destination);
@@ -827,34 +965,15 @@ uint32_t FileCopier::CopyFileData(const std::string& source, const std::string& 
     if (!buffer_) {
         return os::kErrorNotEnoughMemory;
     }
-    std::unique_ptr<os::File> in;
-    if (const uint32_t error = OpenSource(source, in)) {
-        return error;
-    }
-    SourceFacts facts;
-    if (const uint32_t error = ReadSourceFacts(*in, source, facts)) {
-        return error;
-    }
-    const OldCopy old = LookAtOldCopy(destination);
-    if ((old.attributes & os::kAttributeReparsePoint) != 0) {
-        return RefusePlace(destination);
-    }
-    if (old.isFolder) {
-        // The source was a folder once, and its backup still is; the user must move it away.
-        return os::kErrorDirectoryNotSupported;
-    }
     bool inPlace = false;
-    if (const uint32_t error = MakeRoom(source, destination, facts.size, old, inPlace)) {
+    if (const uint32_t error = MakeRoom(source, destination, facts.size, inPlace)) {
         return error;
     }
     ReplacementFile replacement(files_, temporaryCounter_);
-    uint32_t madeWith = 0;
-    if (const uint32_t error =
-            WriteNewCopy(*in, folder, facts, countBytes, replacement, madeWith)) {
+    if (const uint32_t error = WriteNewCopy(in, folder, facts, countBytes, replacement)) {
         return error;
     }
-    if (const uint32_t error =
-            PutNewCopyInPlace(replacement, destination, facts, old, inPlace, madeWith)) {
+    if (const uint32_t error = PutNewCopyInPlace(replacement, destination, facts, inPlace)) {
         return error;
     }
     SpendFreeSpace(facts.size);
@@ -913,9 +1032,9 @@ void FileCopier::LearnDisk() {
 
 // The file time (the later of creation and last write) is compared at the resolution of the
 // disk's write times, which is the coarser one; a size that differs is always another version.
-bool FileCopier::SameVersion(const os::FileInfo& source, const os::FileInfo& copy) const {
-    return copy.size == source.size &&
-           SameWriteTime(LaterTime(source.times), LaterTime(copy.times), timeRules_);
+bool FileCopier::SameVersion(uint64_t size, const os::FileTimes& times,
+                             const os::FileInfo& copy) const {
+    return copy.size == size && SameWriteTime(LaterTime(times), LaterTime(copy.times), timeRules_);
 }
 
 uint64_t FileCopier::DiskCapacity(const std::string& path) {

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "engine/block_reader.h"
 #include "engine/copier_owner.h"
 #include "engine/disk_times.h"
 #include "engine/file_list.h"
@@ -102,7 +103,7 @@ class FileCopier {
     bool TooLargeForDisk(uint64_t size) const { return capacity_ < size || largestFile_ < size; }
     // Its backup is this version of the source already: same size and file time, at the
     // resolution of the disk's times.
-    bool SameVersion(const os::FileInfo& source, const os::FileInfo& copy) const;
+    bool SameVersion(uint64_t size, const os::FileTimes& times, const os::FileInfo& copy) const;
     uint64_t FreeSpace(const std::string& path);
 
     // Bytes copied by this pass as a percentage of the candidates' total: 0 before anything is
@@ -132,6 +133,7 @@ class FileCopier {
         uint64_t size = 0;
         os::FileTimes times;
         uint32_t attributes = 0;
+        bool othersMayWrite = false;  // it was opened sharing writes: it may change meanwhile
     };
     // What is at the backup's place on the disk before the copy.
     struct OldCopy {
@@ -150,6 +152,7 @@ class FileCopier {
     // The candidate at this time was not copied.
     void NoteNotCopied(os::FileTime time);
     void ClearArchiveAttribute(const std::string& path);
+    void ClearArchiveAttributeOf(os::File& source, const SourceFacts& facts);
     uint32_t EnsureFolder(const std::string& folder);
     // The folders from the first one below the destination root down to folder, as far as they
     // exist: a reparse point among them is refused; plain folders are remembered as made.
@@ -163,23 +166,28 @@ class FileCopier {
     bool NameTheDiskCannotHold(const std::string& source);
 
     // The steps of CopyFileData.
+    uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file,
+                        SourceFacts& facts);
+    bool GoneSinceTheScan(const std::string& source, uint32_t openError);
+    uint32_t CopyOpenSource(os::File& in, const SourceFacts& facts, const std::string& source,
+                            const std::string& destination, bool countBytes);
     void ShowCurrentNames(const std::string& source, const std::string& destination);
-    uint32_t OpenSource(const std::string& source, std::unique_ptr<os::File>& file);
-    uint32_t ReadSourceFacts(os::File& in, const std::string& source, SourceFacts& facts);
+    uint32_t ReadSourceFacts(os::File& in, SourceFacts& facts);
     OldCopy LookAtOldCopy(const std::string& destination);
     uint32_t MakeRoom(const std::string& source, const std::string& destination, uint64_t size,
-                      const OldCopy& old, bool& inPlace);
+                      bool& inPlace);
     uint32_t WriteNewCopy(os::File& in, const std::string& folder, const SourceFacts& facts,
-                          bool countBytes, ReplacementFile& replacement, uint32_t& madeWith);
+                          bool countBytes, ReplacementFile& replacement);
     uint32_t PutNewCopyInPlace(ReplacementFile& replacement, const std::string& destination,
-                               const SourceFacts& facts, const OldCopy& old, bool inPlace,
-                               uint32_t madeWith);
-    uint32_t CopyData(os::File& in, ReplacementFile& out, bool countBytes);
+                               const SourceFacts& facts, bool nameFreed);
+    uint32_t CopyData(os::File& in, const SourceFacts& facts, ReplacementFile& out,
+                      bool countBytes);
+    uint32_t CopyReadAhead(BlockReader& reader, ReplacementFile& out, bool countBytes);
 
     uint64_t FreeSpaceFor(const std::string& path, uint64_t needed);
     void SpendFreeSpace(uint64_t bytes);
     void RemoveStaleTemporaries(const std::string& folder, const std::string& sourceFolder);
-    void KeepCreationTime(const std::string& path, const os::FileTimes& times);
+    uint32_t FinishInPlace(os::File& file, const SourceFacts& facts, bool replaced);
 
     os::FileSystem& files_;
     CopierOwner& owner_;
@@ -220,11 +228,16 @@ class FileCopier {
     bool copied_ = false;
     os::FileTimes copiedTimes_;
     uint64_t copiedSize_ = 0;
+    // The source the last CopyOneFile of the main pass copied, still open, and what it read of
+    // it: its archive attribute is cleared through it.
+    std::unique_ptr<os::File> heldSource_;
+    SourceFacts heldFacts_;
 
     struct AlignedFree {
         void operator()(std::byte* p) const;
     };
     std::unique_ptr<std::byte, AlignedFree> buffer_;
+    std::unique_ptr<BlockReader> blockReader_;  // made for the first large file
     uint32_t temporaryCounter_ = 0;
     // What the copier takes the free space of one volume to be (see FreeSpaceFor).
     bool freeKnown_ = false;

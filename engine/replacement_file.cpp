@@ -54,7 +54,7 @@ uint32_t ReplacementFile::Create(const std::string& folder, uint32_t attributes)
         std::snprintf(digits, sizeof digits, "%08x", ++counter_);
         const std::string path = folder + "\\" + kTemporaryPrefix + digits + kTemporarySuffix;
         os::OpenRequest request;
-        request.access = os::kAccessWrite;
+        request.access = os::kAccessWrite | os::kAccessDelete;  // delete: renamed through it
         request.share = os::kShareNone;
         request.disposition = os::Disposition::CreateNew;
         request.attributes = attributes;
@@ -89,6 +89,14 @@ uint32_t ReplacementFile::Close() {
 
 uint32_t ReplacementFile::MoveOver(const std::string& target) {
     const uint32_t error = files_.MoveFile(path_, target, true);
+    if (error == os::kErrorSuccess) {
+        path_.clear();
+    }
+    return error;
+}
+
+uint32_t ReplacementFile::RenameOpen(const std::string& target, bool replaceExisting) {
+    const uint32_t error = file_->Rename(target, replaceExisting);
     if (error == os::kErrorSuccess) {
         path_.clear();
     }

@@ -45,6 +45,11 @@ class ReplacementFile {
     // Moves the closed, complete file over target in one step (replacing what is there); from
     // then on it is no longer the writer's to delete.
     [[nodiscard]] uint32_t MoveOver(const std::string& target);
+    // Moves the complete file, still open, to target in one step through its handle: 183 when
+    // target exists and replaceExisting is false, 5 when it may not be replaced (read-only, a
+    // folder, open elsewhere). From then on it is no longer the writer's to delete; it is closed
+    // with Close.
+    [[nodiscard]] uint32_t RenameOpen(const std::string& target, bool replaceExisting);
 
   private:
     os::FileSystem& files_;

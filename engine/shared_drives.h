@@ -22,7 +22,8 @@ struct SharedDrives {
     // names; the caller holds the mutex.
     void RebuildLocked() {
         array = drvKit::DriveArray(drvKit::kFamilyAllDisks, true);
-        array.init(drvKit::kFamilyAll);
+        // Results of drive-library actions are not checked: a failed init leaves the list empty.
+        static_cast<void>(array.init(drvKit::kFamilyAll));
         volumeNames.clear();
         for (int i = 0; i < array.getCount(); ++i) {
             const drvKit::Drive& drive = array[i];

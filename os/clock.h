@@ -69,7 +69,8 @@ class Clock {
     // an empty list with an infinite time-out, or a waitable of another implementation).
     virtual WaitResult WaitForAny(std::span<Waitable* const> waitables, uint32_t timeoutMs) = 0;
     // Starts body on a new thread; returns the system error when that is impossible.
-    virtual uint32_t StartThread(std::function<void()> body, std::unique_ptr<Thread>& thread) = 0;
+    [[nodiscard]] virtual uint32_t StartThread(std::function<void()> body,
+                                               std::unique_ptr<Thread>& thread) = 0;
 
     WaitResult Wait(Waitable& waitable, uint32_t timeoutMs) {
         Waitable* const one[] = {&waitable};

@@ -47,6 +47,9 @@ inline constexpr uint32_t kShareDelete = 0x4;
 inline constexpr uint32_t kFlagWriteThrough = 0x80000000;
 inline constexpr uint32_t kFlagNoBuffering = 0x20000000;
 inline constexpr uint32_t kFlagSequentialScan = 0x08000000;
+// The file's data stays where it is kept (a cloud or offline store): opening it brings nothing
+// back to this computer.
+inline constexpr uint32_t kFlagOpenNoRecall = 0x00100000;
 
 enum class Disposition : uint32_t {
     CreateNew = 1,         // fails with 80 when the file exists
@@ -124,31 +127,33 @@ class File {
   public:
     virtual ~File() = default;
     // Reads at the current position; bytesRead is 0 at the end of the file.
-    virtual uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) = 0;
+    [[nodiscard]] virtual uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) = 0;
     // Writes at the current position; fails with 112 when the volume is full.
-    virtual uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) = 0;
-    virtual uint32_t GetTimes(FileTimes& times) = 0;
+    [[nodiscard]] virtual uint32_t Write(const void* data, uint32_t size,
+                                         uint32_t& bytesWritten) = 0;
+    [[nodiscard]] virtual uint32_t GetTimes(FileTimes& times) = 0;
     // Sets the times through the handle; a zero member leaves that time as it is.
-    virtual uint32_t SetTimes(const FileTimes& times) = 0;
-    virtual uint32_t GetSize(uint64_t& size) = 0;
+    [[nodiscard]] virtual uint32_t SetTimes(const FileTimes& times) = 0;
+    [[nodiscard]] virtual uint32_t GetSize(uint64_t& size) = 0;
     // Attributes, times and size of the open file in one call (the name is left empty). Needs read
     // access or kAccessReadAttributes.
-    virtual uint32_t GetInfo(FileInfo& info) = 0;
+    [[nodiscard]] virtual uint32_t GetInfo(FileInfo& info) = 0;
     // Sets the times and the attributes through the handle in one call: a zero time leaves that
     // time as it is, attributes 0 leave the attributes, kAttributeNormal alone clears every bit
     // that can be cleared. Needs write access or kAccessWriteAttributes; works on a file that is
     // read-only by its attributes, as the access was granted when it was opened.
-    virtual uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) = 0;
+    [[nodiscard]] virtual uint32_t SetTimesAndAttributes(const FileTimes& times,
+                                                         uint32_t attributes) = 0;
     // Gives the open file a new full path on the same volume; the handle stays open on it. Needs
     // kAccessDelete. 183 when the path is taken and replaceExisting is false; with it an existing
     // file is replaced in one step (5 for a folder, a read-only file or one open elsewhere); 17
     // for another volume; 3 when the new folder does not exist.
-    virtual uint32_t Rename(const std::string& newPath, bool replaceExisting) = 0;
+    [[nodiscard]] virtual uint32_t Rename(const std::string& newPath, bool replaceExisting) = 0;
     // FlushFileBuffers: the file's data and its entry are on the medium when it returns, and on
     // a journalled volume every change of names made there before (5 without write access).
-    virtual uint32_t Flush() = 0;
+    [[nodiscard]] virtual uint32_t Flush() = 0;
     // Closes now and reports the result; later calls fail with 6.
-    virtual uint32_t Close() = 0;
+    [[nodiscard]] virtual uint32_t Close() = 0;
 };
 
 // A running folder search (FindFirstFile/FindNextFile); the destructor ends it.
@@ -156,7 +161,7 @@ class DirectorySearch {
   public:
     virtual ~DirectorySearch() = default;
     // The next entry; 18 when there are no more.
-    virtual uint32_t Next(FileInfo& entry) = 0;
+    [[nodiscard]] virtual uint32_t Next(FileInfo& entry) = 0;
 };
 
 // A change notification handle (FindFirstChangeNotification); waitable through the clock port.
@@ -164,7 +169,7 @@ class DirectorySearch {
 // stays signalled until Rearm, and a change that happens in between signals it again at once.
 class ChangeNotification : public Waitable {
   public:
-    virtual uint32_t Rearm() = 0;  // FindNextChangeNotification
+    [[nodiscard]] virtual uint32_t Rearm() = 0;  // FindNextChangeNotification
 };
 
 class FileSystem {
@@ -175,44 +180,45 @@ class FileSystem {
     // (* and ?, where "*.*" also matches names without a dot). Returns 2 when the folder exists
     // but nothing matches and 3 when the folder does not exist; on success first holds the first
     // entry. Searches may report "." and ".." in folders other than a drive root.
-    virtual uint32_t FindFirst(const std::string& pattern, std::unique_ptr<DirectorySearch>& search,
-                               FileInfo& first) = 0;
+    [[nodiscard]] virtual uint32_t FindFirst(const std::string& pattern,
+                                             std::unique_ptr<DirectorySearch>& search,
+                                             FileInfo& first) = 0;
 
     // Looks one file or folder up by its full name; 2 or 3 when it does not exist.
-    virtual uint32_t GetFileInfo(const std::string& path, FileInfo& info) = 0;
+    [[nodiscard]] virtual uint32_t GetFileInfo(const std::string& path, FileInfo& info) = 0;
     // GetFileAttributes; a file without attribute bits reports kAttributeNormal.
-    virtual uint32_t GetAttributes(const std::string& path, uint32_t& attributes) = 0;
+    [[nodiscard]] virtual uint32_t GetAttributes(const std::string& path, uint32_t& attributes) = 0;
     // SetFileAttributes; kAttributeNormal alone clears every bit that can be cleared.
-    virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
+    [[nodiscard]] virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
 
     // CreateFile: 32 on a share-mode conflict, 5 for a folder, a read-only file opened for
     // writing, or a hidden or system file replaced without those bits in the request.
-    virtual uint32_t Open(const std::string& path, const OpenRequest& request,
-                          std::unique_ptr<File>& file) = 0;
+    [[nodiscard]] virtual uint32_t Open(const std::string& path, const OpenRequest& request,
+                                        std::unique_ptr<File>& file) = 0;
     // DeleteFile: 2 when missing, 5 for a read-only file or a folder, 32 while it is open
     // without delete sharing.
-    virtual uint32_t DeleteFile(const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t DeleteFile(const std::string& path) = 0;
     // MoveFileEx within one volume; with replaceExisting an existing file is replaced in one
     // step (a read-only target fails with 5), without it an existing target fails with 183.
-    virtual uint32_t MoveFile(const std::string& from, const std::string& to,
-                              bool replaceExisting) = 0;
+    [[nodiscard]] virtual uint32_t MoveFile(const std::string& from, const std::string& to,
+                                            bool replaceExisting) = 0;
     // CreateDirectory: 183 when the name exists (file or folder), 3 when its parent is missing.
-    virtual uint32_t CreateDirectory(const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t CreateDirectory(const std::string& path) = 0;
     // RemoveDirectory: 145 when the folder is not empty.
-    virtual uint32_t RemoveDirectory(const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t RemoveDirectory(const std::string& path) = 0;
 
     // Figures of the volume holding path ("E:", "E:\", "E:\x\y" and "\\server\share\x" all work).
-    virtual uint32_t GetVolumeSpace(const std::string& path, VolumeSpace& space) = 0;
+    [[nodiscard]] virtual uint32_t GetVolumeSpace(const std::string& path, VolumeSpace& space) = 0;
     // Label, serial number and file system of the volume whose root is given ("E:\").
-    virtual uint32_t GetVolumeInfo(const std::string& root, VolumeInfo& info) = 0;
+    [[nodiscard]] virtual uint32_t GetVolumeInfo(const std::string& root, VolumeInfo& info) = 0;
     // GetLogicalDrives: bit 0 for A: ... bit 25 for Z:.
     virtual uint32_t LogicalDrives() = 0;
     virtual DriveType GetDriveType(const std::string& root) = 0;
 
     // Opens a change notification on a folder (trailing backslash allowed).
-    virtual uint32_t OpenChangeNotification(const std::string& folder, bool watchSubtree,
-                                            uint32_t filter,
-                                            std::unique_ptr<ChangeNotification>& notification) = 0;
+    [[nodiscard]] virtual uint32_t OpenChangeNotification(
+        const std::string& folder, bool watchSubtree, uint32_t filter,
+        std::unique_ptr<ChangeNotification>& notification) = 0;
 };
 
 }  // namespace os

@@ -27,33 +27,34 @@ struct RegistryValue {
     static RegistryValue Dword(uint32_t value);
     static RegistryValue String(const std::string& text);  // REG_SZ with its terminating NUL
     // The number of a REG_DWORD of exactly four bytes.
-    bool AsDword(uint32_t& value) const;
+    [[nodiscard]] bool AsDword(uint32_t& value) const;
 };
 
 class RegistryKey {
   public:
     virtual ~RegistryKey() = default;  // closes the key
     // The whole value ("" names the default value); 2 when it does not exist.
-    virtual uint32_t QueryValue(const std::string& name, RegistryValue& value) = 0;
+    [[nodiscard]] virtual uint32_t QueryValue(const std::string& name, RegistryValue& value) = 0;
     // Needs a key opened for writing (5 otherwise).
-    virtual uint32_t SetValue(const std::string& name, const RegistryValue& value) = 0;
+    [[nodiscard]] virtual uint32_t SetValue(const std::string& name,
+                                            const RegistryValue& value) = 0;
     // 2 when it does not exist.
-    virtual uint32_t DeleteValue(const std::string& name) = 0;
+    [[nodiscard]] virtual uint32_t DeleteValue(const std::string& name) = 0;
     // The name of the subkey at index (RegEnumKey order); 259 past the last one.
-    virtual uint32_t EnumerateSubkey(uint32_t index, std::string& name) = 0;
+    [[nodiscard]] virtual uint32_t EnumerateSubkey(uint32_t index, std::string& name) = 0;
 };
 
 class Registry {
   public:
     virtual ~Registry() = default;
     // RegOpenKeyEx; 2 when the key does not exist.
-    virtual uint32_t OpenKey(Hive hive, const std::string& path, bool forWriting,
-                             std::unique_ptr<RegistryKey>& key) = 0;
+    [[nodiscard]] virtual uint32_t OpenKey(Hive hive, const std::string& path, bool forWriting,
+                                           std::unique_ptr<RegistryKey>& key) = 0;
     // RegCreateKeyEx with write and query access: opens the key, creating it and its parents.
-    virtual uint32_t CreateKey(Hive hive, const std::string& path,
-                               std::unique_ptr<RegistryKey>& key) = 0;
+    [[nodiscard]] virtual uint32_t CreateKey(Hive hive, const std::string& path,
+                                             std::unique_ptr<RegistryKey>& key) = 0;
     // Deletes a key with all its subkeys and values; 2 when it does not exist.
-    virtual uint32_t DeleteKeyTree(Hive hive, const std::string& path) = 0;
+    [[nodiscard]] virtual uint32_t DeleteKeyTree(Hive hive, const std::string& path) = 0;
 };
 
 }  // namespace os

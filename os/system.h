@@ -13,7 +13,7 @@ class System {
     virtual uint64_t PhysicalMemory() = 0;
     // Enables SeShutdownPrivilege when it can (failures there are ignored) and asks Windows to
     // shut down (ExitWindowsEx with EWX_SHUTDOWN, no force); returns the error of the request.
-    virtual uint32_t ShutDown() = 0;
+    [[nodiscard]] virtual uint32_t ShutDown() = 0;
     // The full path of the running program.
     virtual std::string ProgramPath() = 0;
     // The user's local application-data folder (CSIDL_LOCAL_APPDATA), without a trailing

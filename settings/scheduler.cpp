@@ -31,8 +31,8 @@ uint32_t CKRVScheduler::Start(os::Event& wakeEvent) {
         Stop();
     }
     // Missing values read as 0: no day, or midnight.
-    store_.ReadSchedulerValue(names::kSchedulerDays, dayMask_);
-    store_.ReadSchedulerValue(names::kSchedulerTimeOfDay, timeOfDay_);
+    static_cast<void>(store_.ReadSchedulerValue(names::kSchedulerDays, dayMask_));
+    static_cast<void>(store_.ReadSchedulerValue(names::kSchedulerTimeOfDay, timeOfDay_));
     os::FileTime stored = 0;
     if (store_.ReadSchedulerLastRun(stored) == os::kErrorSuccess) {
         // A pair that is no date (a corrupt value) leaves the last run as it was.
@@ -134,8 +134,9 @@ bool AllowSessionEnd(const CKRVSettingsStore& store, std::atomic<bool>& shutdown
                      const std::function<void()>& wakeEngine) {
     uint32_t atShutdown = 0;
     uint32_t type = 0;
-    store.ReadSchedulerValue(names::kSchedulerAtShutdown, atShutdown);
-    store.ReadSchedulerValue(names::kSchedulerType, type);
+    // Missing values read as 0: no shutdown copy, schedule type 0.
+    static_cast<void>(store.ReadSchedulerValue(names::kSchedulerAtShutdown, atShutdown));
+    static_cast<void>(store.ReadSchedulerValue(names::kSchedulerType, type));
     if (type != kScheduleAtShutdownOnly && atShutdown != 1) {
         return true;
     }

@@ -131,13 +131,14 @@ class SimDriveBackend final : public Backend {
     MediumFacts ReadMedium(char letter) override;
     uint64_t MaxRawCapacity(char letter) override;
     bool TestUnitReady(char letter) override;
-    EError LockMedium(char letter, bool exclusive) override;
-    EError ReleaseMedium(char letter, bool exclusive) override;
-    EError Eject(char letter) override;
-    EError SetProtect(char letter, EProtectState state, const std::string& password) override;
-    bool ForceMediaChange(char letter) override;
-    bool FormatLock(char letter) override;
-    EError FormatUnlock(char letter) override;
+    [[nodiscard]] EError LockMedium(char letter, bool exclusive) override;
+    [[nodiscard]] EError ReleaseMedium(char letter, bool exclusive) override;
+    [[nodiscard]] EError Eject(char letter) override;
+    [[nodiscard]] EError SetProtect(char letter, EProtectState state,
+                                    const std::string& password) override;
+    [[nodiscard]] bool ForceMediaChange(char letter) override;
+    [[nodiscard]] bool FormatLock(char letter) override;
+    [[nodiscard]] EError FormatUnlock(char letter) override;
 
   private:
     struct SimDrive {

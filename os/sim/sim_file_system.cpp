@@ -66,12 +66,12 @@ class SimFileHandle final : public File {
           share_(share) {
         node_->opens.push_back(this);
     }
-    ~SimFileHandle() override { Close(); }
+    ~SimFileHandle() override { static_cast<void>(Close()); }  // no one is left to tell
 
     uint32_t access() const { return access_; }
     uint32_t share() const { return share_; }
 
-    uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
+    [[nodiscard]] uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
         fs_.calls_.Add(SimCall::Read);
         bytesRead = 0;
         std::lock_guard lock(fs_.core_.mutex());
@@ -106,7 +106,7 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
+    [[nodiscard]] uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
         fs_.calls_.Add(SimCall::Write);
         bytesWritten = 0;
         std::lock_guard lock(fs_.core_.mutex());
@@ -178,7 +178,7 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t GetTimes(FileTimes& times) override {
+    [[nodiscard]] uint32_t GetTimes(FileTimes& times) override {
         fs_.calls_.Add(SimCall::GetTimes);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(std::nullopt)) {
@@ -188,7 +188,7 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t SetTimes(const FileTimes& times) override {
+    [[nodiscard]] uint32_t SetTimes(const FileTimes& times) override {
         fs_.calls_.Add(SimCall::SetTimes);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(SimOperation::SetFileTimes)) {
@@ -204,7 +204,7 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t GetSize(uint64_t& size) override {
+    [[nodiscard]] uint32_t GetSize(uint64_t& size) override {
         fs_.calls_.Add(SimCall::GetSize);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(std::nullopt)) {
@@ -214,7 +214,7 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t GetInfo(FileInfo& info) override {
+    [[nodiscard]] uint32_t GetInfo(FileInfo& info) override {
         fs_.calls_.Add(SimCall::GetInfo);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(std::nullopt)) {
@@ -228,7 +228,8 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) override {
+    [[nodiscard]] uint32_t SetTimesAndAttributes(const FileTimes& times,
+                                                 uint32_t attributes) override {
         fs_.calls_.Add(SimCall::SetTimesAndAttributes);
         std::lock_guard lock(fs_.core_.mutex());
         const bool setsTimes = times.creation != 0 || times.lastAccess != 0 || times.lastWrite != 0;
@@ -264,7 +265,7 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
+    [[nodiscard]] uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
         fs_.calls_.Add(SimCall::Rename);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(SimOperation::Move)) {
@@ -289,7 +290,7 @@ class SimFileHandle final : public File {
         return error;
     }
 
-    uint32_t Flush() override {
+    [[nodiscard]] uint32_t Flush() override {
         fs_.calls_.Add(SimCall::Flush);
         std::lock_guard lock(fs_.core_.mutex());
         if (const uint32_t error = CheckLocked(SimOperation::Flush)) {
@@ -302,7 +303,7 @@ class SimFileHandle final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t Close() override {
+    [[nodiscard]] uint32_t Close() override {
         std::lock_guard lock(fs_.core_.mutex());
         if (closed_) {
             return kErrorInvalidHandle;
@@ -361,7 +362,7 @@ class SimDirectorySearch final : public DirectorySearch {
   public:
     SimDirectorySearch(std::vector<FileInfo> entries, SimCallCounts& calls)
         : entries_(std::move(entries)), calls_(calls) {}
-    uint32_t Next(FileInfo& entry) override {
+    [[nodiscard]] uint32_t Next(FileInfo& entry) override {
         calls_.Add(SimCall::FindNext);
         if (next_ >= entries_.size()) {
             return kErrorNoMoreFiles;
@@ -395,7 +396,7 @@ class SimChangeNotification final : public ChangeNotification, public SimSignal 
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
     }
 
-    uint32_t Rearm() override {
+    [[nodiscard]] uint32_t Rearm() override {
         fs_.calls_.Add(SimCall::Rearm);
         std::lock_guard lock(fs_.core_.mutex());
         signalled_ = recorded_;

@@ -106,24 +106,26 @@ class SimFileSystem final : public FileSystem {
     ~SimFileSystem() override;
 
     // The port.
-    uint32_t FindFirst(const std::string& pattern, std::unique_ptr<DirectorySearch>& search,
-                       FileInfo& first) override;
-    uint32_t GetFileInfo(const std::string& path, FileInfo& info) override;
-    uint32_t GetAttributes(const std::string& path, uint32_t& attributes) override;
-    uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
-    uint32_t Open(const std::string& path, const OpenRequest& request,
-                  std::unique_ptr<File>& file) override;
-    uint32_t DeleteFile(const std::string& path) override;
-    uint32_t MoveFile(const std::string& from, const std::string& to,
-                      bool replaceExisting) override;
-    uint32_t CreateDirectory(const std::string& path) override;
-    uint32_t RemoveDirectory(const std::string& path) override;
-    uint32_t GetVolumeSpace(const std::string& path, VolumeSpace& space) override;
-    uint32_t GetVolumeInfo(const std::string& root, VolumeInfo& info) override;
+    [[nodiscard]] uint32_t FindFirst(const std::string& pattern,
+                                     std::unique_ptr<DirectorySearch>& search,
+                                     FileInfo& first) override;
+    [[nodiscard]] uint32_t GetFileInfo(const std::string& path, FileInfo& info) override;
+    [[nodiscard]] uint32_t GetAttributes(const std::string& path, uint32_t& attributes) override;
+    [[nodiscard]] uint32_t SetAttributes(const std::string& path, uint32_t attributes) override;
+    [[nodiscard]] uint32_t Open(const std::string& path, const OpenRequest& request,
+                                std::unique_ptr<File>& file) override;
+    [[nodiscard]] uint32_t DeleteFile(const std::string& path) override;
+    [[nodiscard]] uint32_t MoveFile(const std::string& from, const std::string& to,
+                                    bool replaceExisting) override;
+    [[nodiscard]] uint32_t CreateDirectory(const std::string& path) override;
+    [[nodiscard]] uint32_t RemoveDirectory(const std::string& path) override;
+    [[nodiscard]] uint32_t GetVolumeSpace(const std::string& path, VolumeSpace& space) override;
+    [[nodiscard]] uint32_t GetVolumeInfo(const std::string& root, VolumeInfo& info) override;
     uint32_t LogicalDrives() override;
     DriveType GetDriveType(const std::string& root) override;
-    uint32_t OpenChangeNotification(const std::string& folder, bool watchSubtree, uint32_t filter,
-                                    std::unique_ptr<ChangeNotification>& notification) override;
+    [[nodiscard]] uint32_t OpenChangeNotification(
+        const std::string& folder, bool watchSubtree, uint32_t filter,
+        std::unique_ptr<ChangeNotification>& notification) override;
 
     // Drives and media. root is "C:" or "\\server\share".
     std::shared_ptr<SimMedium> CreateMedium(const SimMediumSpec& setup);

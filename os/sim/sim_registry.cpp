@@ -58,7 +58,7 @@ class SimRegistryKey final : public RegistryKey {
           path_(std::move(path)),
           writable_(writable) {}
 
-    uint32_t QueryValue(const std::string& name, RegistryValue& value) override {
+    [[nodiscard]] uint32_t QueryValue(const std::string& name, RegistryValue& value) override {
         std::lock_guard lock(registry_.core_.mutex());
         if (node_->deleted) {
             return kErrorKeyDeleted;
@@ -75,7 +75,7 @@ class SimRegistryKey final : public RegistryKey {
         return kErrorSuccess;
     }
 
-    uint32_t SetValue(const std::string& name, const RegistryValue& value) override {
+    [[nodiscard]] uint32_t SetValue(const std::string& name, const RegistryValue& value) override {
         std::lock_guard lock(registry_.core_.mutex());
         if (!writable_) {
             return kErrorAccessDenied;
@@ -94,7 +94,7 @@ class SimRegistryKey final : public RegistryKey {
         return kErrorSuccess;
     }
 
-    uint32_t DeleteValue(const std::string& name) override {
+    [[nodiscard]] uint32_t DeleteValue(const std::string& name) override {
         std::lock_guard lock(registry_.core_.mutex());
         if (!writable_) {
             return kErrorAccessDenied;
@@ -106,7 +106,7 @@ class SimRegistryKey final : public RegistryKey {
         return node_->values.erase(Upcase(name)) == 0 ? kErrorFileNotFound : kErrorSuccess;
     }
 
-    uint32_t EnumerateSubkey(uint32_t index, std::string& name) override {
+    [[nodiscard]] uint32_t EnumerateSubkey(uint32_t index, std::string& name) override {
         std::lock_guard lock(registry_.core_.mutex());
         if (index >= node_->subkeys.size()) {
             return kErrorNoMoreItems;

@@ -19,11 +19,11 @@ class SimRegistry final : public Registry {
     SimRegistry(SimCore& core, SimFaults& faults);
     ~SimRegistry() override;
 
-    uint32_t OpenKey(Hive hive, const std::string& path, bool forWriting,
-                     std::unique_ptr<RegistryKey>& key) override;
-    uint32_t CreateKey(Hive hive, const std::string& path,
-                       std::unique_ptr<RegistryKey>& key) override;
-    uint32_t DeleteKeyTree(Hive hive, const std::string& path) override;
+    [[nodiscard]] uint32_t OpenKey(Hive hive, const std::string& path, bool forWriting,
+                                   std::unique_ptr<RegistryKey>& key) override;
+    [[nodiscard]] uint32_t CreateKey(Hive hive, const std::string& path,
+                                     std::unique_ptr<RegistryKey>& key) override;
+    [[nodiscard]] uint32_t DeleteKeyTree(Hive hive, const std::string& path) override;
 
     // Test helpers (no faults): set and read values directly.
     void Put(Hive hive, const std::string& path, const std::string& name,

@@ -15,7 +15,7 @@ class SimSystem final : public System {
     SimSystem();
 
     uint64_t PhysicalMemory() override { return memory_; }
-    uint32_t ShutDown() override;
+    [[nodiscard]] uint32_t ShutDown() override;
     std::string ProgramPath() override;
     std::string LocalAppDataFolder() override;
     std::string ErrorMessageText(uint32_t code) override;

@@ -15,7 +15,8 @@ class Win32Clock final : public Clock {
     std::unique_ptr<Event> CreateEvent(bool manualReset, bool initiallySet) override;
     std::unique_ptr<Mutex> CreateMutex() override;
     WaitResult WaitForAny(std::span<Waitable* const> waitables, uint32_t timeoutMs) override;
-    uint32_t StartThread(std::function<void()> body, std::unique_ptr<Thread>& thread) override;
+    [[nodiscard]] uint32_t StartThread(std::function<void()> body,
+                                       std::unique_ptr<Thread>& thread) override;
 };
 
 }  // namespace os::win32

@@ -59,7 +59,7 @@ class Win32File final : public File {
   public:
     explicit Win32File(FileHandle handle) : handle_(std::move(handle)) {}
 
-    uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
+    [[nodiscard]] uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
         bytesRead = 0;
         if (!handle_) {
             return kErrorInvalidHandle;
@@ -72,7 +72,7 @@ class Win32File final : public File {
     }
 
     // On a failure part of the data may have been written; bytesWritten says how much.
-    uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
+    [[nodiscard]] uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
         bytesWritten = 0;
         if (!handle_) {
             return kErrorInvalidHandle;
@@ -84,7 +84,7 @@ class Win32File final : public File {
         return error;
     }
 
-    uint32_t GetTimes(FileTimes& times) override {
+    [[nodiscard]] uint32_t GetTimes(FileTimes& times) override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -98,7 +98,7 @@ class Win32File final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t SetTimes(const FileTimes& times) override {
+    [[nodiscard]] uint32_t SetTimes(const FileTimes& times) override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -114,7 +114,7 @@ class Win32File final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t GetSize(uint64_t& size) override {
+    [[nodiscard]] uint32_t GetSize(uint64_t& size) override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -128,7 +128,7 @@ class Win32File final : public File {
 
     // Two queries of the open file; neither goes by the file's name (under Wine neither is a
     // request to its server).
-    uint32_t GetInfo(FileInfo& info) override {
+    [[nodiscard]] uint32_t GetInfo(FileInfo& info) override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -152,7 +152,8 @@ class Win32File final : public File {
     }
 
     // FILE_BASIC_INFO takes 0 for "leave as it is", as the port does.
-    uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) override {
+    [[nodiscard]] uint32_t SetTimesAndAttributes(const FileTimes& times,
+                                                 uint32_t attributes) override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -167,7 +168,7 @@ class Win32File final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
+    [[nodiscard]] uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -193,7 +194,7 @@ class Win32File final : public File {
         return kErrorSuccess;
     }
 
-    uint32_t Flush() override {
+    [[nodiscard]] uint32_t Flush() override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -205,7 +206,7 @@ class Win32File final : public File {
 
     // The result of CloseHandle matters for files: on some redirectors a write that was
     // accepted fails only when the handle closes.
-    uint32_t Close() override {
+    [[nodiscard]] uint32_t Close() override {
         if (!handle_) {
             return kErrorInvalidHandle;
         }
@@ -223,7 +224,7 @@ class Win32DirectorySearch final : public DirectorySearch {
   public:
     explicit Win32DirectorySearch(FindHandle handle) : handle_(std::move(handle)) {}
 
-    uint32_t Next(FileInfo& entry) override {
+    [[nodiscard]] uint32_t Next(FileInfo& entry) override {
         WIN32_FIND_DATAW data{};
         if (!::FindNextFileW(handle_.Get(), &data)) {
             return ::GetLastError();
@@ -240,7 +241,7 @@ class Win32ChangeNotification final : public ChangeNotification, public Win32Wai
   public:
     explicit Win32ChangeNotification(ChangeHandle handle) : handle_(std::move(handle)) {}
 
-    uint32_t Rearm() override {
+    [[nodiscard]] uint32_t Rearm() override {
         if (!::FindNextChangeNotification(handle_.Get())) {
             return ::GetLastError();
         }

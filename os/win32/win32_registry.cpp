@@ -41,7 +41,7 @@ class Win32RegistryKey final : public RegistryKey {
   public:
     explicit Win32RegistryKey(RegistryHandle key) : key_(std::move(key)) {}
 
-    uint32_t QueryValue(const std::string& name, RegistryValue& value) override {
+    [[nodiscard]] uint32_t QueryValue(const std::string& name, RegistryValue& value) override {
         if (!IsUsableName(name)) {
             return kErrorInvalidParameter;
         }
@@ -77,7 +77,7 @@ class Win32RegistryKey final : public RegistryKey {
         return kErrorSuccess;
     }
 
-    uint32_t SetValue(const std::string& name, const RegistryValue& value) override {
+    [[nodiscard]] uint32_t SetValue(const std::string& name, const RegistryValue& value) override {
         if (!IsUsableName(name)) {
             return kErrorInvalidParameter;
         }
@@ -107,14 +107,14 @@ class Win32RegistryKey final : public RegistryKey {
         return static_cast<uint32_t>(status);
     }
 
-    uint32_t DeleteValue(const std::string& name) override {
+    [[nodiscard]] uint32_t DeleteValue(const std::string& name) override {
         if (!IsUsableName(name)) {
             return kErrorInvalidParameter;
         }
         return static_cast<uint32_t>(::RegDeleteValueW(key_.Get(), Widen(name).c_str()));
     }
 
-    uint32_t EnumerateSubkey(uint32_t index, std::string& name) override {
+    [[nodiscard]] uint32_t EnumerateSubkey(uint32_t index, std::string& name) override {
         // Key names have at most 255 characters; the buffer grows anyway should one be longer.
         std::wstring buffer(256, L'\0');
         for (;;) {

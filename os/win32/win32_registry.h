@@ -8,11 +8,11 @@ namespace os::win32 {
 
 class Win32Registry final : public Registry {
   public:
-    uint32_t OpenKey(Hive hive, const std::string& path, bool forWriting,
-                     std::unique_ptr<RegistryKey>& key) override;
-    uint32_t CreateKey(Hive hive, const std::string& path,
-                       std::unique_ptr<RegistryKey>& key) override;
-    uint32_t DeleteKeyTree(Hive hive, const std::string& path) override;
+    [[nodiscard]] uint32_t OpenKey(Hive hive, const std::string& path, bool forWriting,
+                                   std::unique_ptr<RegistryKey>& key) override;
+    [[nodiscard]] uint32_t CreateKey(Hive hive, const std::string& path,
+                                     std::unique_ptr<RegistryKey>& key) override;
+    [[nodiscard]] uint32_t DeleteKeyTree(Hive hive, const std::string& path) override;
 };
 
 }  // namespace os::win32

@@ -9,7 +9,7 @@ namespace os::win32 {
 class Win32System final : public System {
   public:
     uint64_t PhysicalMemory() override;
-    uint32_t ShutDown() override;
+    [[nodiscard]] uint32_t ShutDown() override;
     std::string ProgramPath() override;
     std::string LocalAppDataFolder() override;
     std::string ErrorMessageText(uint32_t code) override;

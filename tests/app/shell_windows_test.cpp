@@ -30,7 +30,7 @@ class ScriptedShell final : public AppShell {
     void StopEngine() override { ++stops; }
     void WakeEngine() override { ++wakes; }
     void RequestCompleteCopy() override {
-        settingsStore.WriteStartTime(0);
+        EXPECT_EQ(settingsStore.WriteStartTime(0), 0u);
         ++wakes;
     }
     bool IsEngineRunning() override { return engineRunning; }
@@ -57,18 +57,18 @@ class ScriptedShell final : public AppShell {
 
     // Every value the setup wizard stores.
     void Configure(uint32_t mirror) {
-        settingsStore.WriteDestination("F:\\");
-        settingsStore.WriteDiskId("1234-ABCD");
-        settingsStore.WriteSourceList({"C:\\Users\\Ana\\Documents"});
-        settingsStore.WriteStartTime(12345);
-        settingsStore.WriteRevisions(0);
-        settingsStore.WriteIconStatus(1);
-        settingsStore.WriteMirrorStatus(mirror);
-        settingsStore.WriteWarningStatus(1);
-        settingsStore.WriteTooLargeStatus(1);
-        settingsStore.WriteFileErrorStatus(1);
-        settingsStore.WriteFileNameStatus(1);
-        settingsStore.WriteNotCurrentStatus(1);
+        EXPECT_EQ(settingsStore.WriteDestination("F:\\"), 0u);
+        EXPECT_EQ(settingsStore.WriteDiskId("1234-ABCD"), 0u);
+        EXPECT_EQ(settingsStore.WriteSourceList({"C:\\Users\\Ana\\Documents"}), 0u);
+        EXPECT_EQ(settingsStore.WriteStartTime(12345), 0u);
+        EXPECT_EQ(settingsStore.WriteRevisions(0), 0u);
+        EXPECT_EQ(settingsStore.WriteIconStatus(1), 0u);
+        EXPECT_EQ(settingsStore.WriteMirrorStatus(mirror), 0u);
+        EXPECT_EQ(settingsStore.WriteWarningStatus(1), 0u);
+        EXPECT_EQ(settingsStore.WriteTooLargeStatus(1), 0u);
+        EXPECT_EQ(settingsStore.WriteFileErrorStatus(1), 0u);
+        EXPECT_EQ(settingsStore.WriteFileNameStatus(1), 0u);
+        EXPECT_EQ(settingsStore.WriteNotCurrentStatus(1), 0u);
     }
 
     os::sim::SimMachine sim;
@@ -125,14 +125,15 @@ TEST_F(MainWindowTest, IsAHiddenWindowWithTheProgramsClassTitleAndIcon) {
 }
 
 TEST_F(MainWindowTest, SessionEndIsHeldOnceForACopyWhenTheScheduleAsks) {
-    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 1);
-    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerAtShutdown, 0);
+    EXPECT_EQ(shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 1), 0u);
+    EXPECT_EQ(shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerAtShutdown, 0),
+              0u);
     EXPECT_EQ(window.Send(WM_QUERYENDSESSION), TRUE);
     EXPECT_EQ(shell.wakes, 0);
     EXPECT_FALSE(shell.sharedState.shutdownCopyPending);
 
     // Only at shutdown: the first request is refused and wakes the engine; the next may end it.
-    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 3);
+    EXPECT_EQ(shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 3), 0u);
     EXPECT_EQ(window.Send(WM_QUERYENDSESSION), FALSE);
     EXPECT_TRUE(shell.sharedState.shutdownCopyPending);
     EXPECT_EQ(shell.wakes, 1);
@@ -143,8 +144,9 @@ TEST_F(MainWindowTest, SessionEndIsHeldOnceForACopyWhenTheScheduleAsks) {
 TEST_F(MainWindowTest, WithoutARunningWorkerTheSessionEndsAtTheFirstRequest) {
     // Paused, switched off or with its worker ended, nobody would make the copy: holding the
     // end would only make the user shut down twice.
-    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 3);
-    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerAtShutdown, 1);
+    EXPECT_EQ(shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 3), 0u);
+    EXPECT_EQ(shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerAtShutdown, 1),
+              0u);
     shell.engineRunning = false;
     EXPECT_EQ(window.Send(WM_QUERYENDSESSION), TRUE);
     EXPECT_EQ(shell.wakes, 0);
@@ -152,8 +154,9 @@ TEST_F(MainWindowTest, WithoutARunningWorkerTheSessionEndsAtTheFirstRequest) {
 }
 
 TEST_F(MainWindowTest, AlwaysAtShutdownHoldsTheSessionEndOfAnySchedule) {
-    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 0);
-    shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerAtShutdown, 1);
+    EXPECT_EQ(shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerType, 0), 0u);
+    EXPECT_EQ(shell.settingsStore.WriteSchedulerValue(settings::names::kSchedulerAtShutdown, 1),
+              0u);
     EXPECT_EQ(window.Send(WM_QUERYENDSESSION), FALSE);
     EXPECT_EQ(shell.wakes, 1);
     // The session really ends: the engine stops; a cancelled end stops nothing.
@@ -170,11 +173,11 @@ TEST_F(MainWindowTest, CopyCommandsWakeTheEngineAndACompleteCopyStartsFromTimeZe
     Command(kCommandCopyChanged);
     EXPECT_EQ(shell.wakes, 1);
     os::FileTime time = 0;
-    shell.settingsStore.ReadStartTime(time);
+    EXPECT_EQ(shell.settingsStore.ReadStartTime(time), 0u);
     EXPECT_EQ(time, 12345u);
     Command(kCommandCopyAll);
     EXPECT_EQ(shell.wakes, 2);
-    shell.settingsStore.ReadStartTime(time);
+    EXPECT_EQ(shell.settingsStore.ReadStartTime(time), 0u);
     EXPECT_EQ(time, 0u);
 }
 
@@ -210,7 +213,7 @@ TEST_F(MainWindowTest, AWizardLeftUnfinishedIsNotTakenForOneThatRan) {
 
 TEST_F(MainWindowTest, SwitchingOffInTheSettingsEndsTheProgram) {
     shell.Configure(1);
-    shell.whileOpen = [&] { shell.settingsStore.WriteMirrorStatus(0); };
+    shell.whileOpen = [&] { EXPECT_EQ(shell.settingsStore.WriteMirrorStatus(0), 0u); };
     Command(kCommandOpen);
     EXPECT_EQ(shell.starts, 0);
     EXPECT_TRUE(PumpSawQuit());
@@ -271,7 +274,7 @@ TEST_F(MainWindowTest, ResumeWhileAnotherWindowHoldsTheGuardStillStartsTheEngine
 
     // Switched off meanwhile: the program ends instead.
     Command(kCommandPause);
-    shell.settingsStore.WriteMirrorStatus(0);
+    EXPECT_EQ(shell.settingsStore.WriteMirrorStatus(0), 0u);
     Command(kCommandResume);
     EXPECT_EQ(shell.starts, 1);
     EXPECT_TRUE(PumpSawQuit());

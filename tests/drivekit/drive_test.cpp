@@ -42,18 +42,18 @@ class DriveTest : public ::testing::Test {
 
 TEST_F(DriveTest, TheArrayListsTheMakersDrivesOfTheFamiliesInLetterOrder) {
     DriveArray all(EDriveFamily(0xFF), true);
-    all.init(EDriveFamily(0x80FF));
+    ASSERT_EQ(all.init(EDriveFamily(0x80FF)), kErrNone);
     ASSERT_EQ(all.getCount(), 2);
     EXPECT_EQ(all[0].getDrvRootPath(), "E:\\");
     EXPECT_EQ(all[1].getDrvRootPath(), "F:\\");
 
     DriveArray disksOnly(kFamilyAllDisks, true);
-    disksOnly.init();  // the constructor's families
+    ASSERT_EQ(disksOnly.init(), kErrNone);  // the constructor's families
     ASSERT_EQ(disksOnly.getCount(), 1);
     EXPECT_EQ(disksOnly[0].getDrvRootPath(), "F:\\");
 
     DriveArray everything(kFamilyAll, false);
-    everything.init();
+    ASSERT_EQ(everything.init(), kErrNone);
     ASSERT_EQ(everything.getCount(), 3);
     EXPECT_EQ(everything[0].getDrvRootPath(), "C:\\");
     EXPECT_FALSE(everything[0].isCorvantDrive());
@@ -61,11 +61,11 @@ TEST_F(DriveTest, TheArrayListsTheMakersDrivesOfTheFamiliesInLetterOrder) {
 
 TEST_F(DriveTest, InitBuildsTheArrayAnewFromTheDrivesOfNow) {
     DriveArray array(kFamilyAllDisks, true);
-    array.init(kFamilyAll);
+    ASSERT_EQ(array.init(kFamilyAll), kErrNone);
     ASSERT_EQ(array.getCount(), 2);
     sim.files().RemoveDrive("E:");  // the user unplugged the optical drive
     drives->AddDrive('G');
-    array.init(kFamilyAll);
+    ASSERT_EQ(array.init(kFamilyAll), kErrNone);
     ASSERT_EQ(array.getCount(), 2);
     EXPECT_EQ(array[0].getDrvRootPath(), "F:\\");
     EXPECT_EQ(array[1].getDrvRootPath(), "G:\\");
@@ -77,13 +77,13 @@ TEST(DriveArrayWithoutDrivesTest, IsEmptyWithoutTheMakersDrivesOrWithoutALibrary
     EXPECT_EQ(array.getCount(), 0);
     os::sim::SimMachine sim;
     sim::SimDriveKit drives(sim.files());
-    array.init(kFamilyAll);
+    ASSERT_EQ(array.init(kFamilyAll), kErrNone);
     EXPECT_EQ(array.getCount(), 0);  // only the system disk
 }
 
 TEST_F(DriveTest, AnIndexOutsideTheArrayGivesADriveThatIsNotThere) {
     DriveArray array(kFamilyAllDisks, true);
-    array.init(kFamilyAll);
+    ASSERT_EQ(array.init(kFamilyAll), kErrNone);
     for (int index : {-1, 2, 1000}) {
         Drive& drive = array[index];
         EXPECT_FALSE(drive.exists());

@@ -63,7 +63,7 @@ class Win32DriveBackendTest : public ::testing::Test {
 
 TEST_F(Win32DriveBackendTest, TheEmulatedDriveFIsInTheArrayWithItsDisk) {
     DriveArray array(EDriveFamily(0xFF), true);
-    array.init(EDriveFamily(0x80FF));
+    ASSERT_EQ(array.init(EDriveFamily(0x80FF)), kErrNone);
     const Drive* f = FindInArray(array, "F:\\");
     ASSERT_NE(f, nullptr) << "the prefix's F: is missing from the drive array";
     EXPECT_EQ(FindInArray(array, "C:\\"), nullptr);  // fixed disks are not the maker's
@@ -156,7 +156,7 @@ TEST_F(SwappedMediaTest, AMissingMediumIsNoDiskAndAnotherOneIsSeenAtOnce) {
     EXPECT_FALSE(none.isSizeUnavailable());
     EXPECT_EQ(drive.getLabelText(), "Removable Disk (R:)");
     DriveArray array(kFamilyAllDisks, true);
-    array.init(kFamilyAll);
+    ASSERT_EQ(array.init(kFamilyAll), kErrNone);
     EXPECT_NE(FindInArray(array, "R:\\"), nullptr);  // the drive stays in the list, empty
 
     ASSERT_EQ(winetest::InsertMedium(kLetter, base + "/two"), 0u);

@@ -41,21 +41,16 @@ class LinkedSearch final : public os::DirectorySearch {
 
 class HookedFile final : public os::File {
   public:
-    HookedFile(std::unique_ptr<os::File> inner, std::string path,
-               const std::function<void(const std::string&)>& beforeWrite,
-               const std::function<bool(const std::string&)>& writeTakesNothing)
-        : inner_(std::move(inner)),
-          path_(std::move(path)),
-          beforeWrite_(beforeWrite),
-          writeTakesNothing_(writeTakesNothing) {}
+    HookedFile(std::unique_ptr<os::File> inner, std::string path, HookedFileSystem& files)
+        : inner_(std::move(inner)), path_(std::move(path)), files_(files) {}
     uint32_t Read(void* buffer, uint32_t size, uint32_t& bytesRead) override {
         return inner_->Read(buffer, size, bytesRead);
     }
     uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
-        if (beforeWrite_) {
-            beforeWrite_(path_);
+        if (files_.beforeWrite) {
+            files_.beforeWrite(path_);
         }
-        if (writeTakesNothing_ && writeTakesNothing_(path_)) {
+        if (files_.writeTakesNothing && files_.writeTakesNothing(path_)) {
             bytesWritten = 0;
             return os::kErrorSuccess;
         }
@@ -65,11 +60,23 @@ class HookedFile final : public os::File {
     uint32_t SetTimes(const os::FileTimes& times) override { return inner_->SetTimes(times); }
     uint32_t GetSize(uint64_t& size) override { return inner_->GetSize(size); }
     uint32_t GetInfo(os::FileInfo& info) override { return inner_->GetInfo(info); }
+    // Attributes and moves through the handle meet the same hooks as those by name.
     uint32_t SetTimesAndAttributes(const os::FileTimes& times, uint32_t attributes) override {
+        if (attributes != 0 && files_.beforeSetAttributes) {
+            files_.beforeSetAttributes(path_, attributes);
+        }
         return inner_->SetTimesAndAttributes(times, attributes);
     }
     uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
-        return inner_->Rename(newPath, replaceExisting);
+        if (files_.beforeMove) {
+            files_.beforeMove(path_, newPath);
+        }
+        const uint32_t error = inner_->Rename(newPath, replaceExisting);
+        if (error == os::kErrorSuccess) {
+            files_.moves.push_back(newPath);
+            path_ = newPath;
+        }
+        return error;
     }
     uint32_t Flush() override { return inner_->Flush(); }
     uint32_t Close() override { return inner_->Close(); }
@@ -77,8 +84,7 @@ class HookedFile final : public os::File {
   private:
     std::unique_ptr<os::File> inner_;
     std::string path_;
-    const std::function<void(const std::string&)>& beforeWrite_;
-    const std::function<bool(const std::string&)>& writeTakesNothing_;
+    HookedFileSystem& files_;
 };
 
 }  // namespace
@@ -144,7 +150,7 @@ uint32_t HookedFileSystem::Open(const std::string& path, const os::OpenRequest& 
     std::unique_ptr<os::File> inner;
     const uint32_t error = target_.Open(Resolve(path), request, inner);
     if (error == os::kErrorSuccess) {
-        file = std::make_unique<HookedFile>(std::move(inner), path, beforeWrite, writeTakesNothing);
+        file = std::make_unique<HookedFile>(std::move(inner), path, *this);
     }
     return error;
 }
@@ -231,8 +237,9 @@ uint32_t CopierTest::Backup() {
 
 uint32_t CopierTest::AttributesOf(const std::string& path) {
     uint32_t attributes = 0;
-    machine.files().GetAttributes(path, attributes);
-    return attributes;
+    return machine.files().GetAttributes(path, attributes) == os::kErrorSuccess
+               ? attributes
+               : os::kInvalidAttributes;
 }
 
 void CopierTest::CancelAfterMoveTo(const std::string& target) {

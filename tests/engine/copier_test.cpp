@@ -173,8 +173,21 @@ TEST_F(CopierTest, TheRetryPassKeepsTheArchiveAttributeAndTheWatermark) {
     EXPECT_EQ(copier->DiskStartTime(), At(-10));
 }
 
+// A program that keeps the file open for writing, sharing it (a log, a mailbox): only then can
+// the file change while the copier holds it.
+std::unique_ptr<os::File> HoldSharingWrites(os::sim::SimFileSystem& sim, const std::string& path) {
+    std::unique_ptr<os::File> held;
+    EXPECT_EQ(sim.Open(path,
+                       {os::kAccessRead | os::kAccessWrite, os::kShareRead | os::kShareWrite,
+                        os::Disposition::OpenExisting, 0, 0},
+                       held),
+              0u);
+    return held;
+}
+
 TEST_F(CopierTest, AFileChangedDuringItsCopyStaysDue) {
     Put("C:\\Data\\a.txt", "first", At(-10));
+    auto writer = HoldSharingWrites(sim(), "C:\\Data\\a.txt");
     files.beforeMove = [this](const std::string&, const std::string& to) {
         if (to == "F:\\Data\\a.txt") {
             files.beforeMove = nullptr;
@@ -184,6 +197,7 @@ TEST_F(CopierTest, AFileChangedDuringItsCopyStaysDue) {
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(watermark, At(-10));
     EXPECT_EQ(AttributesOf("C:\\Data\\a.txt"), kAttributeArchive);
+    writer.reset();
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(sim().ContentsOf("F:\\Data\\a.txt"), "second");
 }
@@ -191,18 +205,73 @@ TEST_F(CopierTest, AFileChangedDuringItsCopyStaysDue) {
 TEST_F(CopierTest, AWriteJustBeforeTheArchiveAttributeIsClearedIsNotLost) {
     Put("C:\\Data\\a.txt", "first", At(-20));
     Put("C:\\Data\\b.txt", "b", At(-10));
+    auto writer = HoldSharingWrites(sim(), "C:\\Data\\a.txt");
     files.beforeSetAttributes = [this](const std::string& path, uint32_t attributes) {
         if (path == "C:\\Data\\a.txt" && (attributes & kAttributeArchive) == 0) {
             files.beforeSetAttributes = nullptr;
-            // Another program saves it, keeping a time older than b.txt's.
+            // The other program saves it, keeping a time older than b.txt's.
             Put("C:\\Data\\a.txt", "second", At(-15));
         }
     };
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(watermark, At(-10));
     EXPECT_EQ(AttributesOf("C:\\Data\\a.txt") & kAttributeArchive, kAttributeArchive);
+    writer.reset();
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(sim().ContentsOf("F:\\Data\\a.txt"), "second");
+}
+
+// Held without write sharing, the source cannot change between the copy and the clearing of its
+// archive attribute: the attribute is cleared through the handle the copy read it with, with
+// nothing asked by name. A file others may write is looked at again after.
+TEST_F(CopierTest, ACopiedFileCostsAFewCallsOnItsTwoHandles) {
+    Put("C:\\Data\\Sub\\first.txt", "1", At(-30));
+    Put("C:\\Data\\Sub\\small.txt", "small", At(-20));
+    Put("C:\\Data\\Sub\\blocks.bin", std::string(2 * kCopyBlockBytes, 'b'), At(-10));
+    ASSERT_EQ(Scan(), 0u);
+    auto& calls = sim().calls();
+    std::vector<os::sim::SimCallTally> tallies;
+    files.beforeOpen = [&](const std::string& path, const os::OpenRequest& request) {
+        if (path.rfind("C:", 0) == 0) {
+            tallies.push_back(calls.Tally());  // each copy starts with its source's open
+            // A cloud placeholder is found out from the open file: opening it fetches nothing.
+            EXPECT_NE(request.flags & os::kFlagOpenNoRecall, 0u) << path;
+        }
+    };
+    ASSERT_EQ(Pass(), 0u);
+    files.beforeOpen = nullptr;
+    tallies.push_back(calls.Tally());
+    ASSERT_EQ(tallies.size(), 4u);
+    using os::sim::SimCall;
+    // The second file: the folder is made and cleaned; open, one query and one read; the copy
+    // created, written, given its times and attributes, flushed, renamed, closed; the source's
+    // archive attribute cleared, and the source closed.
+    const os::sim::SimCallTally small = os::sim::CallsBetween(tallies[1], tallies[2]);
+    EXPECT_EQ(os::sim::TotalCalls(small), 11u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Open)], 2u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Flush)], 1u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Read)], 1u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::Rename)], 1u);
+    EXPECT_EQ(small[static_cast<size_t>(SimCall::SetTimesAndAttributes)], 2u);
+    for (SimCall byName : {SimCall::GetAttributes, SimCall::SetAttributes, SimCall::GetFileInfo,
+                           SimCall::Move, SimCall::VolumeSpace}) {
+        EXPECT_EQ(small[static_cast<size_t>(byName)], 0u) << os::sim::SimCallName(byName);
+    }
+    // Whole blocks end with an empty read; the attributes are read again before they change.
+    const os::sim::SimCallTally blocks = os::sim::CallsBetween(tallies[2], tallies[3]);
+    EXPECT_EQ(blocks[static_cast<size_t>(SimCall::Read)], 3u);
+    EXPECT_EQ(blocks[static_cast<size_t>(SimCall::GetInfo)], 2u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\",
+                             {{"Data\\Sub\\first.txt", "1"},
+                              {"Data\\Sub\\small.txt", "small"},
+                              {"Data\\Sub\\blocks.bin", std::string(2 * kCopyBlockBytes, 'b')}}));
+    for (const char* name : {"first.txt", "small.txt", "blocks.bin"}) {
+        EXPECT_EQ(AttributesOf(std::string("C:\\Data\\Sub\\") + name), os::kAttributeNormal)
+            << name;
+        os::FileInfo copy;
+        ASSERT_EQ(sim().GetFileInfo(std::string("F:\\Data\\Sub\\") + name, copy), 0u);
+        EXPECT_EQ(copy.attributes, kAttributeArchive) << name;
+    }
 }
 
 TEST_F(CopierTest, ASourceGoneSinceTheScanIsSkippedAndThePassGoesOn) {
@@ -311,6 +380,81 @@ TEST_F(CopierTest, CancellingMidFileKeepsThePreviousCopyAndRetriesTheFile) {
     files.beforeWrite = nullptr;
     ASSERT_EQ(Backup(), 0u);
     EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", std::string(100000, 'n')}}));
+}
+
+// --- Large files, read ahead of their writing ----------------------------------------------
+
+// Bytes that differ from block to block, so that a block out of order shows.
+std::string Blocks(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>('a' + (i / 1000 + i) % 26);
+    }
+    return bytes;
+}
+
+TEST_F(CopierTest, LargeFilesReadAheadArriveWholeWhateverTheirLastBlock) {
+    const Tree sources = {{"whole.bin", Blocks(32 * kCopyBlockBytes)},
+                          {"odd.bin", Blocks(40 * kCopyBlockBytes + 5)},
+                          {"below.bin", Blocks((1 << 20) - 1)}};
+    Tree expected;
+    for (const auto& [name, contents] : sources) {
+        Put("C:\\Data\\" + name, contents, At(-10));
+        expected["Data\\" + name] = contents;
+    }
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", expected));
+    for (const auto& [name, contents] : sources) {
+        EXPECT_EQ(AttributesOf("C:\\Data\\" + name), os::kAttributeNormal) << name;
+    }
+    EXPECT_EQ(copier->BytesCopied(), 72 * kCopyBlockBytes + 5 + (1 << 20) - 1);
+}
+
+TEST_F(CopierTest, AReadFailingAheadOfTheWriterFailsTheFileAndKeepsItsOldCopy) {
+    const std::string contents = Blocks(3 << 20);
+    Put("C:\\Data\\big.bin", contents, At(-10));
+    ASSERT_EQ(sim().PutFile("F:\\Data\\big.bin", "previous"), 0u);
+    int writes = 0;
+    files.beforeWrite = [&](const std::string&) {
+        if (++writes == 10) {  // the reader is a few blocks ahead: a bad sector there
+            machine.FailOperation(os::sim::SimOperation::Read, "C:\\Data\\big.bin", 1117);
+        }
+    };
+    ASSERT_EQ(Backup(), 0u);
+    ASSERT_EQ(owner.errors.size(), 1u);
+    EXPECT_EQ(owner.errors[0], (std::pair<std::string, uint32_t>{"C:\\Data\\big.bin", 1117}));
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", "previous"}}));
+    EXPECT_EQ(AttributesOf("C:\\Data\\big.bin"), kAttributeArchive);
+
+    machine.ClearFaults();
+    files.beforeWrite = nullptr;
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", contents}}));
+}
+
+TEST_F(CopierTest, CancellingALargeFileStopsItsReadingAheadAndRetriesIt) {
+    const std::string contents = Blocks(3 << 20);
+    Put("C:\\Data\\big.bin", contents, At(-10));
+    int writes = 0;
+    files.beforeWrite = [&](const std::string&) {
+        if (++writes == 5) {
+            copier->Cancel();
+        }
+    };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {}));
+    ASSERT_EQ(retries.Count(), 1u);
+    // The source is no longer held: another program may open it alone.
+    std::unique_ptr<os::File> alone;
+    EXPECT_EQ(sim().Open("C:\\Data\\big.bin",
+                         {os::kAccessRead | os::kAccessWrite, os::kShareNone,
+                          os::Disposition::OpenExisting, 0, 0},
+                         alone),
+              0u);
+    alone.reset();
+    files.beforeWrite = nullptr;
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", contents}}));
 }
 
 TEST_F(CopierTest, CancellingTheRetryPassKeepsEveryFileNotCopied) {

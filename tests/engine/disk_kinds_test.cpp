@@ -17,7 +17,7 @@ class DiskKindsTest : public EngineFixture {
   protected:
     void UseDisk(const std::string& fileSystem) {
         Configure();
-        store().WriteRevisions(3);
+        EXPECT_EQ(store().WriteRevisions(3), 0u);
         drvKit::sim::SimDiskSpec setup;
         setup.label = "STICK";
         setup.serialNumber = 9;
@@ -25,7 +25,7 @@ class DiskKindsTest : public EngineFixture {
         setup.fileSystem = fileSystem;
         setup.fileSystemRules = true;
         drives->InsertDisk('F', drives->CreateDisk(setup));
-        store().WriteDiskId(Identifier(9));
+        EXPECT_EQ(store().WriteDiskId(Identifier(9)), 0u);
     }
 
     // A file whose archive attribute comes back without a change (a program that sets it, a
@@ -83,7 +83,7 @@ TEST_F(DiskKindsTest, AnUnchangedFileMakesNoRevisionOnExFat) {
 
 TEST_F(DiskKindsTest, PlaceholdersAndEncryptedFilesAreSkippedAndReportedOnceARun) {
     Configure();
-    store().WriteDiskId(Identifier(1));
+    EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
     auto put = [this](const std::string& name, uint32_t attributes) {
         os::sim::SimPutOptions options;
         options.attributes = os::kAttributeArchive | attributes;
@@ -129,7 +129,7 @@ TEST_F(DiskKindsTest, NamesTheDiskCannotHoldAreReportedOnceARunAndNotRetried) {
     setup.fileSystem = "UDF";
     setup.maximumComponentLength = 64;
     drives->InsertDisk('F', drives->CreateDisk(setup));
-    store().WriteDiskId(Identifier(9));
+    EXPECT_EQ(store().WriteDiskId(Identifier(9)), 0u);
     const std::string literal = std::string("\\\\?\\") + kDocs + "\\";
     for (const char* name : {"report.", "notes ", "CON", "nul.txt", "old stuff.\\inside.txt"}) {
         ASSERT_EQ(sim.files().PutFile(literal + name, std::string("data of ") + name), 0u) << name;
@@ -182,7 +182,8 @@ TEST_F(DiskKindsTest, TheReconciliationFindsNamesTheDiskCannotHoldInEachRun) {
     const std::string literal = std::string("\\\\?\\") + kDocs + "\\";
     ASSERT_EQ(sim.files().PutFile(literal + "dotted folder.\\a.txt", "a", old), 0u);
     ASSERT_EQ(sim.files().PutFile(std::string(kDocs) + "\\dotted folder\\b.txt", "b", old), 0u);
-    store().WriteStartTime(sim.clock().UtcNow());  // the scan alone would find nothing
+    EXPECT_EQ(store().WriteStartTime(sim.clock().UtcNow()),
+              0u);  // the scan alone would find nothing
     user.answerAnything = true;
     MakeEngine();
     ASSERT_EQ(engine->RunPass(false), 0u);

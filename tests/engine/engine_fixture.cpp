@@ -212,11 +212,11 @@ std::shared_ptr<drvKit::sim::SimDisk> EngineFixture::NewDisk(int number, uint64_
 
 void EngineFixture::Configure(const std::vector<std::string>& sources,
                               const std::string& destination) {
-    store_.WriteDestination(destination);
-    store_.WriteSourceList(sources);
-    store_.WriteRevisions(0);
-    store_.WriteIconStatus(1);
-    store_.WriteStartTime(0);
+    ASSERT_EQ(store_.WriteDestination(destination), 0u);
+    ASSERT_EQ(store_.WriteSourceList(sources), 0u);
+    ASSERT_EQ(store_.WriteRevisions(0), 0u);
+    ASSERT_EQ(store_.WriteIconStatus(1), 0u);
+    ASSERT_EQ(store_.WriteStartTime(0), 0u);
     for (auto write : {&settings::CKRVSettingsStore::WriteTooLargeStatus,
                        &settings::CKRVSettingsStore::WriteFileErrorStatus,
                        &settings::CKRVSettingsStore::WriteFileNameStatus,
@@ -226,7 +226,7 @@ void EngineFixture::Configure(const std::vector<std::string>& sources,
                        &settings::CKRVSettingsStore::WriteWarningStatus}) {
         (store_.*write)(1);
     }
-    store_.WriteDiskId("0");
+    ASSERT_EQ(store_.WriteDiskId("0"), 0u);
 }
 
 CKRVMirrorEngine& EngineFixture::MakeEngine() {

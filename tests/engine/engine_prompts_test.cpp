@@ -17,7 +17,7 @@ class EnginePromptsTest : public EngineFixture {
 TEST_F(EnginePromptsTest, AFileNoticeShowsOnlyWhenItsSettingReadsOne) {
     prompts.FileError("C:\\a.doc", 5);  // "FileError Status" absent
     EXPECT_TRUE(user.shown.empty());
-    store().WriteFileErrorStatus(1);
+    ASSERT_EQ(store().WriteFileErrorStatus(1), 0u);
     user.notices = {{true, false}};
     prompts.FileError("C:\\a.doc", 5);
     EXPECT_EQ(user.Count("163"), 1);
@@ -29,24 +29,24 @@ TEST_F(EnginePromptsTest, AFileNoticeShowsOnlyWhenItsSettingReadsOne) {
 }
 
 TEST_F(EnginePromptsTest, TickingDontShowAgainTurnsTheNoticeOff) {
-    store().WriteTooLargeStatus(1);
+    ASSERT_EQ(store().WriteTooLargeStatus(1), 0u);
     user.notices = {{true, true}};
     prompts.FileTooLarge("C:\\huge.iso");
     uint32_t show = 9;
-    store().ReadTooLargeStatus(show);
+    ASSERT_EQ(store().ReadTooLargeStatus(show), 0u);
     EXPECT_EQ(show, 0u);
     prompts.FileTooLarge("C:\\huge.iso");
     EXPECT_EQ(user.Count("162"), 1);
     // Closed without OK: the box does not count.
-    store().WriteFileNameStatus(1);
+    ASSERT_EQ(store().WriteFileNameStatus(1), 0u);
     user.notices = {{false, true}};
     prompts.LongFileName("F:\\x");
-    store().ReadFileNameStatus(show);
+    ASSERT_EQ(store().ReadFileNameStatus(show), 0u);
     EXPECT_EQ(show, 1u);
 }
 
 TEST_F(EnginePromptsTest, ANoticeIsSkippedWhileAnotherWindowHoldsTheGuard) {
-    store().WriteFileErrorStatus(1);
+    ASSERT_EQ(store().WriteFileErrorStatus(1), 0u);
     ASSERT_TRUE(shared.TryEnterPrompt());
     prompts.FileError("C:\\a.doc", 32);
     EXPECT_TRUE(user.shown.empty());
@@ -55,7 +55,7 @@ TEST_F(EnginePromptsTest, ANoticeIsSkippedWhileAnotherWindowHoldsTheGuard) {
 }
 
 TEST_F(EnginePromptsTest, AMissingDriveGetsItsNoteAndPathsAreShortened) {
-    store().WriteFileErrorStatus(1);
+    ASSERT_EQ(store().WriteFileErrorStatus(1), 0u);
     user.notices = {{true, false}};
     const std::string path = "C:\\Users\\User\\Documents\\Projects\\2026\\Quarterly\\report.doc";
     prompts.FileError(path, os::kErrorInvalidDrive);
@@ -85,7 +85,7 @@ TEST_F(EnginePromptsTest, TheBecomingFullNoticeWritesItsSetting) {
     user.notices = {{true, true}};
     prompts.DiskBecomingFull();
     uint32_t buy = 1;
-    store().ReadBuyStatus(buy);
+    ASSERT_EQ(store().ReadBuyStatus(buy), 0u);
     EXPECT_EQ(buy, 0u);
 }
 

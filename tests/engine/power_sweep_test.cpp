@@ -35,7 +35,7 @@ class Rig : public EngineFixture {
   public:
     explicit Rig(os::sim::SimWriteCache cache) {
         Configure({kDocs});
-        store().WriteRevisions(2);
+        EXPECT_EQ(store().WriteRevisions(2), 0u);
         drvKit::sim::SimDiskSpec setup;
         setup.label = "SWEEP";
         setup.serialNumber = 7;
@@ -43,7 +43,7 @@ class Rig : public EngineFixture {
         setup.fileSystemRules = true;
         setup.writeCache = cache;
         drives->InsertDisk('F', drives->CreateDisk(setup));  // in place of the fixture's disk
-        store().WriteDiskId(Identifier(7));
+        EXPECT_EQ(store().WriteDiskId(Identifier(7)), 0u);
         Write("letter.doc", "Dear all, first draft");
         Write("Photos\\cat.jpg", std::string(5000, 'c'));
         Write("big.bin", std::string(100'000, 'b'));  // four blocks

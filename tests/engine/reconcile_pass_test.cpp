@@ -18,7 +18,7 @@ class ReconcilePassTest : public EngineFixture {
   protected:
     void SetUp() override {
         Configure();
-        store().WriteDiskId(Identifier(1));
+        EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
         Put(std::string(kDocs) + "\\letter.doc", "Dear all");
         Put(std::string(kDocs) + "\\Photos\\cat.jpg", std::string(5000, 'c'));
         MakeEngine();
@@ -48,7 +48,7 @@ TEST_F(ReconcilePassTest, TheNextRunPutsBackWhatTheScanCannotSee) {
     MoveIn("Old\\thesis.doc", "chapter one");
     MoveIn("old.tmp", "excluded by type");
     DeleteCopy("letter.doc");
-    store().WriteFilterList({"tmp"});
+    EXPECT_EQ(store().WriteFilterList({"tmp"}), 0u);
     // The same run: the scan finds nothing and the disk was compared already.
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_FALSE(OnDisk("Old\\thesis.doc"));

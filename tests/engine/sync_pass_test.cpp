@@ -21,19 +21,19 @@ class SyncPassTest : public EngineFixture {
         Put(std::string(kDocs) + "\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82.txt",
             "report");  // Отчёт.txt
     }
-    void KnownDisk(int number) { store().WriteDiskId(Identifier(number)); }
+    void KnownDisk(int number) { ASSERT_EQ(store().WriteDiskId(Identifier(number)), 0u); }
     std::map<std::string, std::string> Backed(const std::string& drive = "F:") {
         return DiskFiles(drive + "\\Users\\User\\Documents");
     }
     std::map<std::string, std::string> Sources() { return DiskFiles(kDocs); }
     std::string StoredDiskId() {
         std::string id;
-        store().ReadDiskId(id);
+        EXPECT_EQ(store().ReadDiskId(id), 0u);
         return id;
     }
     std::string StoredDestination() {
         std::string destination;
-        store().ReadDestination(destination);
+        EXPECT_EQ(store().ReadDestination(destination), 0u);
         return destination;
     }
     int Requests(SimRequestKind kind) {
@@ -95,13 +95,13 @@ TEST_F(SyncPassTest, TheDiskIsFollowedToAnotherDriveLetterWithoutAPrompt) {
 TEST_F(SyncPassTest, AWrongDiskIsNeverWrittenUnlessTheUserAdoptsIt) {
     KnownDisk(1);
     drives->InsertDisk('F', NewDisk(2));
-    store().WriteNotCurrentStatus(0);
+    ASSERT_EQ(store().WriteNotCurrentStatus(0), 0u);
     MakeEngine();
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_TRUE(user.shown.empty());  // "NotCurrent Status" 0: no prompt and no copy
     EXPECT_TRUE(Backed().empty());
 
-    store().WriteNotCurrentStatus(1);
+    ASSERT_EQ(store().WriteNotCurrentStatus(1), 0u);
     user.wrongDisk = {{true, WrongDiskOption::MakeCurrentDisk}};
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_EQ(user.shown, (std::vector<std::string>{"115"}));
@@ -137,12 +137,12 @@ TEST_F(SyncPassTest, TheWrongDiskPromptsOtherAnswersGiveUpThePass) {
     EXPECT_EQ(mainWindow.Count("close"), 0);
     ASSERT_EQ(engine->RunPass(false), 0u);  // "Do not warn me again" turns off the warnings
     uint32_t warnings = 1;
-    store().ReadWarningStatus(warnings);
+    ASSERT_EQ(store().ReadWarningStatus(warnings), 0u);
     EXPECT_EQ(warnings, 0u);
     uint32_t notCurrent = 0;
-    store().ReadNotCurrentStatus(notCurrent);
+    ASSERT_EQ(store().ReadNotCurrentStatus(notCurrent), 0u);
     EXPECT_EQ(notCurrent, 1u);
-    store().WriteWarningStatus(1);
+    ASSERT_EQ(store().WriteWarningStatus(1), 0u);
     ASSERT_EQ(engine->RunPass(false), 0u);  // "Disable" closes the program
     EXPECT_EQ(mainWindow.Count("close"), 1);
     EXPECT_EQ(user.Count("115"), 3);
@@ -152,7 +152,7 @@ TEST_F(SyncPassTest, TheWrongDiskPromptsOtherAnswersGiveUpThePass) {
 
 TEST_F(SyncPassTest, WithWarningsOffOnlyTheKnownDiskIsWrittenAndNothingIsAsked) {
     KnownDisk(1);
-    store().WriteWarningStatus(0);
+    ASSERT_EQ(store().WriteWarningStatus(0), 0u);
     drives->RemoveDisk('F');
     MakeEngine();
     ASSERT_EQ(engine->RunPass(false), 0u);
@@ -174,12 +174,12 @@ TEST_F(SyncPassTest, NoDiskInTheDriveAsksForItAndDisableClosesTheProgram) {
     MakeEngine();
     ASSERT_EQ(engine->RunPass(false), 0u);
     uint32_t warnings = 0;
-    store().ReadWarningStatus(warnings);
+    ASSERT_EQ(store().ReadWarningStatus(warnings), 0u);
     EXPECT_EQ(warnings, 1u);
     ASSERT_EQ(engine->RunPass(false), 0u);
-    store().ReadWarningStatus(warnings);
+    ASSERT_EQ(store().ReadWarningStatus(warnings), 0u);
     EXPECT_EQ(warnings, 0u);
-    store().WriteWarningStatus(1);
+    ASSERT_EQ(store().WriteWarningStatus(1), 0u);
     ASSERT_EQ(engine->RunPass(false), 0u);
     EXPECT_EQ(mainWindow.Count("close"), 1);
     EXPECT_TRUE(Backed().empty());
@@ -216,7 +216,7 @@ TEST_F(SyncPassTest, APasswordProtectedDiskNeedsTheRightPassword) {
          {drvKit::kProtectWritePassword, drvKit::kProtectReadWritePassword}) {
         drives->InsertDisk('F', NewDisk(1, 64ULL << 20, state, "s3cret"));
         KnownDisk(1);
-        store().WriteStartTime(0);
+        ASSERT_EQ(store().WriteStartTime(0), 0u);
         user.shown.clear();
         user.passwords = {std::string("wrong"), std::nullopt};
         MakeEngine();
@@ -243,7 +243,7 @@ TEST_F(SyncPassTest, TheFillingWarningComesAtSeventyFivePercentOnce) {
         sim.files().PutFile(
             "F:\\filler.bin",
             std::string(static_cast<size_t>(clusters) * 4096 - 3 * 4096 - 4096, 'f'));
-        store().WriteStartTime(0);
+        ASSERT_EQ(store().WriteStartTime(0), 0u);
         user.notices = {{true, false}};
         MakeEngine();
         ASSERT_EQ(engine->RunPass(false), 0u);
@@ -262,7 +262,7 @@ TEST_F(SyncPassTest, TheFillingRuleTakesACdThatReportsNoCapacityAsHolding540Mega
     setup.serialNumber = 77;
     setup.sizesUnavailable = true;
     drives->InsertDisk('R', drives->CreateDisk(setup));
-    store().WriteDestination("R:\\");
+    ASSERT_EQ(store().WriteDestination("R:\\"), 0u);
     KnownDisk(77);
     MakeEngine();
     ASSERT_EQ(engine->RunPass(false), 0u);
@@ -275,7 +275,7 @@ TEST_F(SyncPassTest, AFullDiskIsSwappedUntilOneWithRoomIsInTheDrive) {
         Put(std::string(kDocs) + "\\big\\" + name, std::string(300 * 1024, name[0]));
         sim.clock().Sleep(1000);
     }
-    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    ASSERT_EQ(store().WriteSourceList({std::string(kDocs) + "\\big"}), 0u);
     drives->InsertDisk('F', NewDisk(1, 512 * 1024));
     KnownDisk(1);
     auto tooSmall = NewDisk(2, 256 * 1024);
@@ -319,7 +319,7 @@ TEST_F(SyncPassTest, CancellingTheSwapKeepsTheRestDue) {
         Put(std::string(kDocs) + "\\big\\" + name, std::string(300 * 1024, name[0]));
         sim.clock().Sleep(1000);
     }
-    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    ASSERT_EQ(store().WriteSourceList({std::string(kDocs) + "\\big"}), 0u);
     drives->InsertDisk('F', NewDisk(1, 512 * 1024));
     KnownDisk(1);
     user.diskFull = {{false, false}};
@@ -328,7 +328,7 @@ TEST_F(SyncPassTest, CancellingTheSwapKeepsTheRestDue) {
     EXPECT_EQ(user.Count("104"), 1);
     // b.bin is newer than the new last-sync time: the next pass finds it again.
     os::FileTime stored = 0;
-    store().ReadStartTime(stored);
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
     for (const auto& e : sim.files().ListTree(std::string(kDocs) + "\\big")) {
         if (e.relativePath == "b.bin") {
             EXPECT_GT(std::max(e.times.creation, e.times.lastWrite), stored);
@@ -412,7 +412,7 @@ TEST_F(SyncPassTest, ACompleteCopyAskedForDuringAPassIsTheNextPasssWork) {
             if (fromTheTray) {
                 engine->RequestCompleteCopy();
             } else {
-                store().WriteStartTime(0);
+                ASSERT_EQ(store().WriteStartTime(0), 0u);
             }
         };
         ASSERT_EQ(engine->RunPass(true), 0u);
@@ -435,7 +435,7 @@ TEST_F(SyncPassTest, AFullDiskMetWhileAnotherWindowIsUpKeepsTheDisksDates) {
         sim.files().PutFile(std::string(kDocs) + "\\big\\a.bin", std::string(300 * 1024, 'a'), old),
         0u);
     Put(std::string(kDocs) + "\\big\\b.bin", std::string(300 * 1024, 'b'));
-    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    ASSERT_EQ(store().WriteSourceList({std::string(kDocs) + "\\big"}), 0u);
     drives->InsertDisk('F', NewDisk(1, 512 * 1024));
     KnownDisk(1);
     // The settings sheet is up when the disk fills, and is closed three seconds later.
@@ -464,7 +464,7 @@ TEST_F(SyncPassTest, AFullDiskMetWhileAnotherWindowIsUpKeepsTheDisksDates) {
 
 TEST_F(SyncPassTest, FoldersThatAreNotBackedUpAreReportedOncePerRun) {
     KnownDisk(1);
-    store().WriteSourceList({kDocs, "C:\\Gone"});
+    ASSERT_EQ(store().WriteSourceList({kDocs, "C:\\Gone"}), 0u);
     sim.FailOperation(os::sim::SimOperation::Find, std::string(kDocs) + "\\Photos\\*", 5);
     user.notices = {{true, false}, {true, false}};
     MakeEngine();
@@ -486,7 +486,7 @@ TEST_F(SyncPassTest, DisableInAPromptClosesTheProgramOnceThePromptGuardIsFree) {
         Put(std::string(kDocs) + "\\big\\" + name, std::string(300 * 1024, name[0]));
         sim.clock().Sleep(1000);
     }
-    store().WriteSourceList({std::string(kDocs) + "\\big"});
+    ASSERT_EQ(store().WriteSourceList({std::string(kDocs) + "\\big"}), 0u);
     drives->InsertDisk('F', NewDisk(1, 512 * 1024));
     KnownDisk(1);
     user.diskFull = {{true, true}};
@@ -496,8 +496,8 @@ TEST_F(SyncPassTest, DisableInAPromptClosesTheProgramOnceThePromptGuardIsFree) {
     EXPECT_EQ(mainWindow.Messages(), (std::vector<std::string>{"close"}));
     // And in the no-disk prompt when the disk leaves its drive during the copy.
     drives->InsertDisk('F', NewDisk(1));
-    store().WriteSourceList({kDocs});
-    store().WriteStartTime(0);
+    ASSERT_EQ(store().WriteSourceList({kDocs}), 0u);
+    ASSERT_EQ(store().WriteStartTime(0), 0u);
     for (int i = 0; i < 8; ++i) {
         Put(std::string(kDocs) + "\\many\\f" + std::to_string(i) + ".bin", std::string(40000, 'x'));
     }
@@ -547,8 +547,10 @@ TEST_F(SyncPassTest, ADiskWhoseOwnSwitchProtectsItIsReportedOnceAndNotOfferedToU
 TEST_F(SyncPassTest, AStopRightAfterTheProtectionWasLiftedPutsItBack) {
     drives->InsertDisk('F', NewDisk(1, 64ULL << 20, drvKit::kProtectWrite));
     KnownDisk(1);
-    store().WriteSchedulerValue(settings::names::kSchedulerType, settings::kScheduleAtShutdownOnly);
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerType,
+                                          settings::kScheduleAtShutdownOnly),
+              0u);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     user.protectedDisk = {true};
     std::unique_ptr<os::Thread> stopper;
     user.beforeAnswer = [&](const std::string& prompt) {
@@ -583,14 +585,14 @@ TEST_F(SyncPassTest, TheProgressDialogStartsWithoutTheLastPasssFile) {
 
 TEST_F(SyncPassTest, ACompleteCopyOfGivenFoldersKeepsTheLastSyncTime) {
     KnownDisk(1);
-    store().WriteStartTime(42);
+    ASSERT_EQ(store().WriteStartTime(42), 0u);
     Put("C:\\Projects\\plan.txt", "plan");
     MakeEngine();
     ASSERT_EQ(engine->RunPassForFolders({"C:\\Projects"}, false), 0u);
     EXPECT_EQ(DiskFiles("F:\\Projects"),
               (std::map<std::string, std::string>{{"plan.txt", "plan"}}));
     os::FileTime stored = 0;
-    store().ReadStartTime(stored);
+    ASSERT_EQ(store().ReadStartTime(stored), 0u);
     EXPECT_EQ(stored, 42u);
 }
 

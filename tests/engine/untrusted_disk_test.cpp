@@ -20,8 +20,8 @@ class UntrustedDiskTest : public EngineFixture {
   protected:
     void SetUp() override {
         Configure();
-        store().WriteRevisions(2);
-        store().WriteDiskId(Identifier(1));
+        EXPECT_EQ(store().WriteRevisions(2), 0u);
+        EXPECT_EQ(store().WriteDiskId(Identifier(1)), 0u);
         Put(std::string(kDocs) + "\\letter.doc", "Dear all");
         Put(std::string(kDocs) + "\\Photos\\cat.jpg", "cat");
         Put(std::string(kUser) + "\\Private\\diary.txt", "not backed up");

@@ -23,9 +23,9 @@ class WorkerTest : public EngineFixture {
         return e;
     }
     void Schedule(uint32_t type, uint32_t interval = 0, uint32_t unit = 0) {
-        store().WriteSchedulerValue(settings::names::kSchedulerType, type);
-        store().WriteSchedulerValue(settings::names::kSchedulerInterval, interval);
-        store().WriteSchedulerValue(settings::names::kSchedulerIntervalUnit, unit);
+        ASSERT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerType, type), 0u);
+        ASSERT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerInterval, interval), 0u);
+        ASSERT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerIntervalUnit, unit), 0u);
     }
 
     std::vector<uint64_t> passTimes;
@@ -56,7 +56,7 @@ TEST_F(WorkerTest, TheIntervalCountsInItsUnit) {
 
 TEST_F(WorkerTest, AnIntervalOfDaysIsWaitedInFullEvenBeyondAThirtyTwoBitWait) {
     Configure();
-    store().WriteStartTime(1);  // not a first run
+    ASSERT_EQ(store().WriteStartTime(1), 0u);  // not a first run
     Schedule(settings::kScheduleEveryInterval, 60, settings::kUnitDays);
     MakeCountingEngine().Start();
     const uint64_t sixtyDays = 60 * 86400000ULL;
@@ -71,7 +71,7 @@ TEST_F(WorkerTest, AnIntervalOfDaysIsWaitedInFullEvenBeyondAThirtyTwoBitWait) {
 
 TEST_F(WorkerTest, OnlyAtShutdownNeverRunsAPassByItself) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleAtShutdownOnly);
     MakeCountingEngine().Start();
     for (int day = 0; day < 30; ++day) {
@@ -90,7 +90,7 @@ TEST_F(WorkerTest, OnlyAtShutdownNeverRunsAPassByItself) {
 
 TEST_F(WorkerTest, ABurstOfWakesDelaysThePassAtMostThirtySettlingWaits) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleAtShutdownOnly);
     MakeCountingEngine().Start();
     sim.clock().Sleep(1000);
@@ -141,7 +141,7 @@ TEST_F(WorkerTest, AFirstRunEmptiesTheRetryListAndCopiesWithProgressBeforeWaitin
 
 TEST_F(WorkerTest, AFullCopyRequestRunsAPassAtStart) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleAtShutdownOnly);
     CKRVMirrorEngine& e = MakeCountingEngine();
     e.RequestFullCopy();
@@ -172,7 +172,7 @@ TEST_F(WorkerTest, TheRetryListOutlivesTheProgramOnlyWhenItHoldsFiles) {
 
 TEST_F(WorkerTest, AnEmptyDestinationOrAFailedPassEndsTheWorker) {
     Configure({"C:\\Users\\User\\Documents"}, "");
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     MakeCountingEngine().Start();
     sim.clock().Sleep(100);
     EXPECT_FALSE(engine->IsWorkerRunning());
@@ -197,7 +197,7 @@ TEST_F(WorkerTest, AnEmptyDestinationOrAFailedPassEndsTheWorker) {
 
 TEST_F(WorkerTest, StopEndsAnIdleWorkerQuickly) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     MakeCountingEngine().Start();
     sim.clock().Sleep(1000);
     const uint64_t before = sim.clock().TickCount();
@@ -208,7 +208,7 @@ TEST_F(WorkerTest, StopEndsAnIdleWorkerQuickly) {
 
 TEST_F(WorkerTest, AWorkerStuckInAPromptNeverOverlapsTheNextOne) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleAtShutdownOnly);
     auto answer = sim.clock().CreateEvent(true, false);
     std::atomic<int> running{0};
@@ -252,7 +252,7 @@ TEST_F(WorkerTest, AWorkerStuckInAPromptNeverOverlapsTheNextOne) {
 
 TEST_F(WorkerTest, ACopyCommandRightAfterTheStartIsNotLost) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleOnEveryChange);
     MakeCountingEngine().Start();
     engine->Wake();  // before the worker has even looked at its settings
@@ -267,7 +267,7 @@ TEST_F(WorkerTest, ACopyCommandRightAfterTheStartIsNotLost) {
 
 TEST_F(WorkerTest, ASessionEndBeforeTheWorkerWaitsStillGetsItsCopy) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleAtShutdownOnly);
     shared.shutdownCopyPending = true;  // Windows asked before the worker waited
     MakeCountingEngine().Start();
@@ -279,7 +279,7 @@ TEST_F(WorkerTest, ASessionEndBeforeTheWorkerWaitsStillGetsItsCopy) {
 
 TEST_F(WorkerTest, TheSessionEndCopyRunsWithProgressAndThenShutsDown) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleAtShutdownOnly);
     MakeCountingEngine().Start();
     sim.clock().Sleep(1000);
@@ -293,7 +293,7 @@ TEST_F(WorkerTest, TheSessionEndCopyRunsWithProgressAndThenShutsDown) {
 
 TEST_F(WorkerTest, AStoredIntervalOfZeroWaitsTheDefaultFifteenMinutes) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleEveryInterval, 0, settings::kUnitMinutes);
     MakeCountingEngine();
     EXPECT_EQ(engine->snapshot().waitIntervalMs, 15 * 60000u);
@@ -309,8 +309,8 @@ TEST_F(WorkerTest, TheSchedulerDoesNotOutliveAStopDuringTheFirstPass) {
     // Every day, half an hour from now.
     const os::SystemTime now = sim.clock().LocalTime();
     const uint32_t inHalfAnHour = (now.hour * 60u + now.minute + 30) % 1440;
-    store().WriteSchedulerValue(settings::names::kSchedulerDays, 0x7F);
-    store().WriteSchedulerValue(settings::names::kSchedulerTimeOfDay, inHalfAnHour);
+    ASSERT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerDays, 0x7F), 0u);
+    ASSERT_EQ(store().WriteSchedulerValue(settings::names::kSchedulerTimeOfDay, inHalfAnHour), 0u);
     std::unique_ptr<os::Thread> stopper;
     CKRVMirrorEngine& e = MakeCountingEngine();
     e.ReplacePassForTesting([&](bool) {
@@ -327,7 +327,7 @@ TEST_F(WorkerTest, TheSchedulerDoesNotOutliveAStopDuringTheFirstPass) {
     stopper.reset();
     ASSERT_EQ(passTimes.size(), 1u);
     // The settings change the schedule: only at shutdown now.
-    store().WriteStartTime(1);  // as the first pass would have
+    ASSERT_EQ(store().WriteStartTime(1), 0u);  // as the first pass would have
     Schedule(settings::kScheduleAtShutdownOnly);
     e.Start();
     sim.clock().Sleep(2 * 3600 * 1000);  // past the scheduled time
@@ -337,7 +337,7 @@ TEST_F(WorkerTest, TheSchedulerDoesNotOutliveAStopDuringTheFirstPass) {
 
 TEST_F(WorkerTest, TheChangeWatcherEndsWithItsWorker) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleOnEveryChange);
     passResult = 112;  // the pass fails: the worker ends
     MakeCountingEngine().Start();
@@ -359,7 +359,7 @@ TEST_F(WorkerTest, TheChangeWatcherEndsWithItsWorker) {
 
 TEST_F(WorkerTest, AWatcherThatDiesIsReportedOncePerFolder) {
     Configure();
-    store().WriteStartTime(1);
+    ASSERT_EQ(store().WriteStartTime(1), 0u);
     Schedule(settings::kScheduleOnEveryChange);
     sim.FailOperation(os::sim::SimOperation::ChangeNotification, "C:\\Users\\User\\Documents*", 5);
     user.notices = {{true, false}};
@@ -379,8 +379,8 @@ class RunningEngineTest : public WorkerTest {
   protected:
     void SetUp() override {
         Configure();
-        store().WriteDiskId(Identifier(1));
-        store().WriteStartTime(1);
+        ASSERT_EQ(store().WriteDiskId(Identifier(1)), 0u);
+        ASSERT_EQ(store().WriteStartTime(1), 0u);
         Schedule(settings::kScheduleAtShutdownOnly);
         Put("C:\\Users\\User\\Documents\\a.txt", "a");
     }
@@ -423,8 +423,8 @@ TEST_F(RunningEngineTest, AWorkerStopGaveUpOnWritesNoSetting) {
     engine->Wake();
     AwaitPrompt("202");
     engine->Stop();  // the settings are opened: Stop gives up on the worker in its prompt
-    store().WriteStartTime(0);  // the sheet's "Re-copy all files"
-    user.CloseOpenPrompts();    // the user answers the old prompt at last
+    ASSERT_EQ(store().WriteStartTime(0), 0u);  // the sheet's "Re-copy all files"
+    user.CloseOpenPrompts();                   // the user answers the old prompt at last
     sim.clock().Sleep(60000);
     os::FileTime stored = 1;
     ASSERT_EQ(store().ReadStartTime(stored), 0u);

@@ -50,8 +50,11 @@ void MeasureScheduler(int days) {
     os::sim::SimClock& clock = sim.clock();
     os::sim::SimClock::Participation here(clock);
     settings::CKRVSettingsStore store(sim.registry());
-    store.WriteSchedulerValue(settings::names::kSchedulerDays, 0x7F);
-    store.WriteSchedulerValue(settings::names::kSchedulerTimeOfDay, 1050);
+    if (store.WriteSchedulerValue(settings::names::kSchedulerDays, 0x7F) != 0 ||
+        store.WriteSchedulerValue(settings::names::kSchedulerTimeOfDay, 1050) != 0) {
+        std::fprintf(stderr, "the simulated registry refused the schedule\n");
+        return;
+    }
     auto wake = clock.CreateEvent(true, false);
     settings::CKRVScheduler scheduler(clock, store);
     int signals = 0;

@@ -81,7 +81,7 @@ class WizardModel : public ::testing::Test {
     }
     std::string DiskId() {
         std::string id;
-        store.ReadDiskId(id);
+        EXPECT_EQ(store.ReadDiskId(id), 0u);
         return id;
     }
 };
@@ -104,13 +104,13 @@ TEST_F(WizardModel, FinishedChoicesAreStoredInTheirOrderAndMakeTheProgramConfigu
     EXPECT_TRUE(store.IsConfigured());
     EXPECT_EQ(DiskId(), "0") << "no disk was read on the way: the engine asks for one";
     os::FileTime start = 99;
-    store.ReadStartTime(start);
+    EXPECT_EQ(store.ReadStartTime(start), 0u);
     EXPECT_EQ(start, 0u);
     std::vector<std::string> sources;
-    store.ReadSourceList(sources);
+    EXPECT_EQ(store.ReadSourceList(sources), 0u);
     EXPECT_EQ(sources, choices.sources);
     uint32_t revisions = 0;
-    store.ReadRevisions(revisions);
+    EXPECT_EQ(store.ReadRevisions(revisions), 0u);
     EXPECT_EQ(revisions, 7u);
 }
 
@@ -120,7 +120,7 @@ TEST_F(WizardModel, FinishKeepsTheDiskIdentityStoredOnTheWayAndReportsAFailedSto
     ASSERT_EQ(StoreSetupChoices(store, choices), 0u);
     EXPECT_EQ(DiskId(), "1234-ABCD");
     uint32_t revisions = 0;
-    store.ReadRevisions(revisions);
+    EXPECT_EQ(store.ReadRevisions(revisions), 0u);
     EXPECT_EQ(revisions, 0xFFFFFFFFu);
 
     sim.FailOperation(os::sim::SimOperation::RegistrySet, "*:Mirror Status", 5);
@@ -149,10 +149,10 @@ TEST_F(WizardModel, CancelKeepsAnIncompleteConfigurationAndItsDiskIdentity) {
     ASSERT_EQ(journal.Cancel(), 0u);
     EXPECT_EQ(DiskId(), "OLD0-0001");
     std::vector<std::string> filter;
-    store.ReadFilterList(filter);
+    EXPECT_EQ(store.ReadFilterList(filter), 0u);
     EXPECT_EQ(filter, (std::vector<std::string>{"tmp", "bak"}));
     uint32_t type = 0;
-    store.ReadSchedulerValue(settings::names::kSchedulerType, type);
+    EXPECT_EQ(store.ReadSchedulerValue(settings::names::kSchedulerType, type), 0u);
     EXPECT_EQ(type, 2u);
 }
 

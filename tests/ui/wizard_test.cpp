@@ -381,7 +381,7 @@ TEST_F(WizardTest, CancelAndTheCloseButtonTakeBackWhatWasStored) {
     EXPECT_EQ(wizard_->hwnd(), nullptr);
     EXPECT_EQ(StoredDiskId(), "OLD0-0001");
     std::vector<std::string> filter;
-    store.ReadFilterList(filter);
+    EXPECT_EQ(store.ReadFilterList(filter), 0u);
     EXPECT_EQ(filter, std::vector<std::string>{"tmp"});
 }
 
@@ -424,17 +424,17 @@ TEST_F(WizardTest, RunSetupStoresTheSettingsOfAFinishedWizard) {
     EXPECT_EQ(StoredDestination(), "F:\\");
     EXPECT_EQ(StoredDiskId(), "1234-ABCD");
     std::vector<std::string> sources;
-    store.ReadSourceList(sources);
+    EXPECT_EQ(store.ReadSourceList(sources), 0u);
     EXPECT_EQ(sources, std::vector<std::string>{"C:\\Users\\User\\Documents"});
     os::FileTime start = 1;
     EXPECT_EQ(store.ReadStartTime(start), 0u);
     EXPECT_EQ(start, 0u);
     uint32_t value = 0;
-    store.ReadRevisions(value);
+    EXPECT_EQ(store.ReadRevisions(value), 0u);
     EXPECT_EQ(value, 5u);
-    store.ReadIconStatus(value);
+    EXPECT_EQ(store.ReadIconStatus(value), 0u);
     EXPECT_EQ(value, 1u);
-    store.ReadMirrorStatus(value);
+    EXPECT_EQ(store.ReadMirrorStatus(value), 0u);
     EXPECT_EQ(value, 1u);
 }
 

@@ -73,8 +73,8 @@ void ShootSetupWizard(const std::function<bool(HWND, const std::string&)>& save,
     ShowWindow(wizard.hwnd(), SW_SHOW);
     SetForegroundWindow(wizard.hwnd());
     const std::array<const char*, 7> names = {
-        "134-wizard-109-intro",     "134-wizard-110-disk-label", "134-wizard-111-drive",
-        "134-wizard-130-sources",   "134-wizard-131-revisions",  "134-wizard-132-review",
+        "134-wizard-109-intro",          "134-wizard-110-disk-label", "134-wizard-111-drive",
+        "134-wizard-130-sources",        "134-wizard-131-revisions",  "134-wizard-132-review",
         "134-wizard-133-congratulations"};
     for (size_t page = 0; page < names.size(); ++page) {
         pump(page == 3 || page == 5 ? 900 : 400);  // the folders' size is summed meanwhile
@@ -83,7 +83,8 @@ void ShootSetupWizard(const std::function<bool(HWND, const std::string&)>& save,
     }
     DestroyWindow(wizard.hwnd());
     pump(50);
-    shell.sim.registry().DeleteKeyTree(os::Hive::CurrentUser, kKey);
+    // The next picture starts from no settings; a key already gone is no failure here.
+    static_cast<void>(shell.sim.registry().DeleteKeyTree(os::Hive::CurrentUser, kKey));
 
     QuietDoneDlg done("index.html");
     if (done.CreateModeless(nullptr)) {
