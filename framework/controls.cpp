@@ -260,8 +260,12 @@ HTREEITEM TreeView::HitTest(POINT client) const {
 }
 
 bool Animation::Open(UINT resourceId) const {
+    return Open(MAKEINTRESOURCEW(resourceId));
+}
+
+bool Animation::Open(const wchar_t* resourceName) const {
     return Send(ACM_OPENW, reinterpret_cast<WPARAM>(Application::ResourceInstance()),
-                reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(resourceId))) != FALSE;
+                reinterpret_cast<LPARAM>(resourceName)) != FALSE;
 }
 
 bool Animation::Play(int from, int to, int repeat) const {

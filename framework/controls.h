@@ -175,8 +175,9 @@ class Progress : public Control {
 class Animation : public Control {
   public:
     using Control::Control;
-    // Opens an AVI resource of the program's module.
+    // Opens an AVI resource of the program's module, by number or by name.
     bool Open(UINT resourceId) const;
+    bool Open(const wchar_t* resourceName) const;
     // Plays frames from..to (-1: the last) repeat times (-1: for ever).
     bool Play(int from = 0, int to = -1, int repeat = -1) const;
     void Stop() const { Send(ACM_STOP); }

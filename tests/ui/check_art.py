@@ -104,24 +104,26 @@ def chunks(data, start, end):
         position += 8 + size + (size & 1)
 
 
-def check_animation(res):
-    data = read(res, "animations/copy.avi")
+def check_animation(res, name="copy.avi", frame=(272, 60)):
+    path = "animations/" + name
+    data = read(res, path)
     riff, size, form = struct.unpack_from("<4sI4s", data, 0)
     if riff != b"RIFF" or form != b"AVI " or size + 8 != len(data):
-        faults.append("animations/copy.avi: not a whole RIFF AVI file")
+        faults.append(path + ": not a whole RIFF AVI file")
         return
     found = {}
     for fourcc, start, length in chunks(data, 12, len(data)):
         kind = data[start: start + 4] if fourcc == b"LIST" else fourcc
         found[kind] = (start, length)
     if not all(k in found for k in (b"hdrl", b"movi", b"idx1")):
-        faults.append("animations/copy.avi: lacks its header, frames or index (%s)" % list(found))
+        faults.append(path + ": lacks its header, frames or index (%s)" % list(found))
         return
     start, length = found[b"hdrl"]
-    frames = handler = bits = compression = None
+    frames = handler = bits = compression = width = height = None
     for fourcc, inner, size in chunks(data, start + 4, start + length):
         if fourcc == b"avih":
             frames, = struct.unpack_from("<I", data, inner + 16)
+            width, height = struct.unpack_from("<II", data, inner + 32)
         if fourcc == b"LIST":
             for sub, at, _ in chunks(data, inner + 4, inner + size):
                 if sub == b"strh":
@@ -129,19 +131,21 @@ def check_animation(res):
                 if sub == b"strf":
                     bits, compression = struct.unpack_from("<HI", data, at + 14)
     if handler not in (b"DIB ", b"RLE ", b"\0\0\0\0") or bits != 8 or compression not in (0, 1):
-        faults.append("animations/copy.avi: codec %r, %s bits, compression %s cannot be played" % (handler, bits, compression))
+        faults.append(path + ": codec %r, %s bits, compression %s cannot be played" % (handler, bits, compression))
+    if (width, height) != frame:
+        faults.append(path + ": frames of %sx%s, not %dx%d" % (width, height, frame[0], frame[1]))
     start, length = found[b"idx1"]
     if frames is None or frames < 2 or length // 16 != frames:
-        faults.append("animations/copy.avi: %s frames and %d index entries" % (frames, length // 16))
+        faults.append(path + ": %s frames and %d index entries" % (frames, length // 16))
     movi_start, _ = found[b"movi"]
     first = []
     for i in range(min(2, length // 16)):
         ckid, _, offset, size = struct.unpack_from("<4sIII", data, start + 16 * i)
         if data[movi_start + offset: movi_start + offset + 4] != ckid:
-            faults.append("animations/copy.avi: index entry %d does not point at its frame" % i)
+            faults.append(path + ": index entry %d does not point at its frame" % i)
         first.append(data[movi_start + offset + 8: movi_start + offset + 8 + size])
     if len(first) == 2 and first[0] == first[1]:
-        faults.append("animations/copy.avi: the frames do not move")
+        faults.append(path + ": the frames do not move")
 
 
 def check_scaled_splash(res):
@@ -198,6 +202,8 @@ def main():
     check_scaled_splash(res)
     check_folder_images(res)
     check_animation(res)
+    check_animation(res, "copy_150.avi", (408, 90))
+    check_animation(res, "copy_200.avi", (544, 120))
     for fault in faults:
         print(fault)
     if not faults:

@@ -104,6 +104,44 @@ TEST(Dpi, APictureControlShowsThePictureForItsScaleThatFitsItsRoom) {
     DestroyWindow(dialog.hwnd());
 }
 
+// The progress dialog's copy animation: frames of 272 x 60 at 100 per cent, one and a half and two
+// times that for screens of 144 and 192 dots per inch, as long as the control holds them whole.
+TEST(Dpi, TheCopyAnimationIsTakenForTheScaleThatFitsItsControl) {
+    test::InitialiseUserInterface();
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 700, 200, nullptr,
+                                        nullptr, nullptr, nullptr);
+    ASSERT_NE(parent, nullptr);
+    const auto control = [&](int width, int height) {
+        return fw::Animation(CreateWindowExW(0, ANIMATE_CLASSW, nullptr,
+                                             WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0, width,
+                                             height, parent, nullptr, nullptr, nullptr));
+    };
+    const SIZE frame = {272, 60};
+    const fw::Animation roomy = control(600, 130);
+    const struct {
+        UINT dpi;
+        int percent;
+    } scales[] = {{96, 100}, {120, 100}, {144, 150}, {168, 150}, {192, 200}, {288, 200}};
+    for (const auto& scale : scales) {
+        EXPECT_EQ(
+            OpenAnimationForDpi(roomy, IDR_COPY_ANIMATION, L"IDR_COPY_ANIMATION", frame, scale.dpi),
+            scale.percent)
+            << scale.dpi;
+        EXPECT_TRUE(roomy.Play()) << scale.dpi;
+        roomy.Close();
+    }
+    // A control whose dialog font grew less than the screen takes the largest frames it holds.
+    EXPECT_EQ(OpenAnimationForDpi(control(450, 100), IDR_COPY_ANIMATION, L"IDR_COPY_ANIMATION",
+                                  frame, 192),
+              150);
+    EXPECT_EQ(OpenAnimationForDpi(control(300, 80), IDR_COPY_ANIMATION, L"IDR_COPY_ANIMATION",
+                                  frame, 192),
+              100);
+    // Without larger animations the one at 100 per cent plays.
+    EXPECT_EQ(OpenAnimationForDpi(roomy, IDR_COPY_ANIMATION, L"IDR_NOT_THERE", frame, 192), 100);
+    DestroyWindow(parent);
+}
+
 // The folder picker's drive and folder images: seven of 16 pixels, of 24 from 150 per cent and of
 // 32 from 200; a tree given them grows its rows to hold them.
 TEST(Dpi, TheFolderPickersImagesAreDrawnForEachScale) {

@@ -462,13 +462,15 @@ def exact_with_magenta(image, colours):
 
 # ---------------------------------------------------------------- the copy animation
 
-def animation_frames():
+def animation_frames(scale=1.0):
     """Documents fly from a folder at the left to a backup disk at the right."""
-    width, height, count = 272, 60, 16
+    base_width, base_height, count = 272, 60, 16
+    width, height = round(base_width * scale), round(base_height * scale)
     frames = []
     for n in range(count):
-        s = 2
-        image = Image.new("RGB", (width * s, height * s), FACE)
+        # Drawn at twice the size of the frames and made smaller: smooth edges at every scale.
+        s = round(2 * scale)
+        image = Image.new("RGB", (base_width * s, base_height * s), FACE)
         d = ImageDraw.Draw(image)
         # The folder.
         d.rectangle([8 * s, 18 * s, 30 * s, 24 * s], fill=(200, 150, 30))
@@ -501,8 +503,8 @@ def chunk(fourcc, data):
     return fourcc + struct.pack("<I", len(data)) + data + pad
 
 
-def make_animation():
-    frames = animation_frames()
+def make_animation(scale=1.0, suffix=""):
+    frames = animation_frames(scale)
     width, height = frames[0].size
     # One palette for all frames, with the face colour first (the control's transparent key is
     # the colour of the first pixel, which is background in every frame).
@@ -539,7 +541,7 @@ def make_animation():
         movi += chunk(b"00db", data)
     riff = b"AVI " + chunk(b"LIST", hdrl) + chunk(b"LIST", bytes(movi)) + chunk(b"idx1", bytes(index))
     os.makedirs(os.path.join(RES, "animations"), exist_ok=True)
-    with open(os.path.join(RES, "animations", "copy.avi"), "wb") as out:
+    with open(os.path.join(RES, "animations", "copy%s.avi" % suffix), "wb") as out:
         out.write(chunk(b"RIFF", riff))
 
 
@@ -554,6 +556,8 @@ def main():
     make_splash(1.5, "_150")
     make_splash(2.0, "_200")
     make_animation()
+    make_animation(1.5, "_150")
+    make_animation(2.0, "_200")
 
 
 if __name__ == "__main__":

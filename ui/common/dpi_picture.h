@@ -6,8 +6,9 @@
 #include "framework/windows_api.h"
 
 namespace fw {
+class Animation;
 class ImageList;
-}
+}  // namespace fw
 
 namespace ui {
 
@@ -29,5 +30,13 @@ void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const w
 // loaded). False when not even the strip at 100 per cent could be loaded.
 bool LoadImagesForDpi(fw::ImageList& images, UINT at100, const wchar_t* name, int width100,
                       UINT dpi, COLORREF mask);
+
+// Opens in animation the animation drawn for dpi: at 150 and 200 per cent the AVIs named
+// name_150 and name_200, whose frames are one and a half and two times frame100. One whose frames
+// would not fit the control (the dialog's font may grow less than the screen's scale, and a frame
+// larger than the control is cut) or that cannot be opened gives way to the next smaller. Returns
+// the per cent opened; 0 when not even the animation at 100 per cent (at100) could be opened.
+int OpenAnimationForDpi(const fw::Animation& animation, UINT at100, const wchar_t* name,
+                        SIZE frame100, UINT dpi);
 
 }  // namespace ui

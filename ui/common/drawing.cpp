@@ -130,6 +130,24 @@ void ShowPictureForDpi(HWND dialog, int controlId, UINT dpi, UINT at100, const w
     }
 }
 
+int OpenAnimationForDpi(const fw::Animation& animation, UINT at100, const wchar_t* name,
+                        SIZE frame100, UINT dpi) {
+    RECT room = {};
+    GetClientRect(animation.hwnd(), &room);
+    for (const int percent : {200, 150}) {
+        const bool fits = frame100.cx * percent / 100 <= room.right - room.left &&
+                          frame100.cy * percent / 100 <= room.bottom - room.top;
+        if (dpi < static_cast<UINT>(percent) * 96 / 100 || !fits) {
+            continue;
+        }
+        const std::wstring scaled = std::wstring(name) + (percent == 200 ? L"_200" : L"_150");
+        if (animation.Open(scaled.c_str())) {
+            return percent;
+        }
+    }
+    return animation.Open(at100) ? 100 : 0;
+}
+
 bool LoadImagesForDpi(fw::ImageList& images, UINT at100, const wchar_t* name, int width100,
                       UINT dpi, COLORREF mask) {
     for (const int percent : {200, 150}) {

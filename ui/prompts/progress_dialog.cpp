@@ -4,8 +4,16 @@
 #include "framework/text.h"
 #include "framework/text_format.h"
 #include "res/resource.h"
+#include "ui/common/dpi_picture.h"
+#include "ui/common/drawing.h"
 
 namespace ui {
+namespace {
+
+// The frames of the copy animation at 100 per cent, in pixels.
+constexpr SIZE kCopyAnimationFrame = {272, 60};
+
+}  // namespace
 
 CKRVProgressDlg::CKRVProgressDlg(engine::ProgressState& state, os::Clock& clock)
     : CKRVBaseDlg(IDD_PROGRESS), state_(state), clock_(clock) {}
@@ -14,7 +22,9 @@ bool CKRVProgressDlg::OnInitDialog() {
     CKRVBaseDlg::OnInitDialog();
     const fw::Animation animation(hwnd(), IDC_PROGRESS_ANIMATION);
     // Without its animation the dialog still shows the progress.
-    animationPlaying_ = animation.Open(IDR_COPY_ANIMATION) && animation.Play(0, -1, -1);
+    animationPlaying_ = OpenAnimationForDpi(animation, IDR_COPY_ANIMATION, L"IDR_COPY_ANIMATION",
+                                            kCopyAnimationFrame, DpiOf(hwnd())) != 0 &&
+                        animation.Play(0, -1, -1);
     fw::Progress(hwnd(), IDC_PROGRESS_BAR).SetRange(0, 100);
     estimate_.emplace(clock_.TickCount());
     SetTimer(hwnd(), IDT_PROGRESS_TICK, 1000, nullptr);
