@@ -394,6 +394,59 @@ TEST_F(CopierErrorsTest, AFolderRemovedFromTheDiskDuringThePassIsMadeAgain) {
     EXPECT_EQ(AttributesOf("C:\\Data\\Sub\\b.txt"), os::kAttributeNormal);
 }
 
+// The folder removed during the pass and not to be made again, or the source not to be opened
+// again: the file is reported and stays due.
+TEST_F(CopierErrorsTest, AFolderRemovedDuringThePassThatCannotBeRemadeReportsTheFile) {
+    for (const SimOperation failing : {SimOperation::CreateDirectory, SimOperation::Open}) {
+        SCOPED_TRACE(failing == SimOperation::Open ? "opening the source again" : "the folder");
+        machine.ClearFaults();
+        ASSERT_EQ(sim().PutFolder("F:\\Data\\Sub"), 0u);
+        Put("C:\\Data\\Sub\\b.txt", "b", At(-10));
+        owner.errors.clear();
+        copier = std::make_unique<FileCopier>(files, owner, store, 0);
+        bool armed = true;
+        files.beforeOpen = [&](const std::string& path, const os::OpenRequest&) {
+            if (armed && path.rfind("F:\\Data\\Sub\\~", 0) == 0) {
+                armed = false;
+                ASSERT_EQ(sim().RemoveDirectory("F:\\Data\\Sub"), 0u);
+                machine.FailOperation(
+                    failing,
+                    failing == SimOperation::Open ? "C:\\Data\\Sub\\b.txt" : "F:\\Data\\Sub",
+                    kDeviceError, failing == SimOperation::Open ? 1 : -1);
+            }
+        };
+        candidates.Clear();
+        ASSERT_EQ(Backup(), 0u);
+        EXPECT_EQ(owner.errors, (Reports{{"C:\\Data\\Sub\\b.txt", kDeviceError}}));
+        EXPECT_EQ(sim().ContentsOf("F:\\Data\\Sub\\b.txt"), std::nullopt);
+        EXPECT_EQ(AttributesOf("C:\\Data\\Sub\\b.txt"), kAttributeArchive);
+    }
+}
+
+// The open source cannot tell its size and times: it is reported and not copied. Asked again
+// after its archive attribute was cleared, where others may write it: the attribute is given
+// back, as a change cannot be ruled out.
+TEST_F(CopierErrorsTest, ASourceThatCannotTellItsFactsIsLeftDue) {
+    Put("C:\\Data\\a.txt", "a", At(-20));
+    Put("C:\\Data\\log.txt", "log", At(-10));
+    auto writer = Hold("C:\\Data\\log.txt", os::kAccessRead | os::kAccessWrite,
+                       os::kShareRead | os::kShareWrite);
+    bool cleared = false;
+    files.beforeSetAttributes = [&](const std::string& path, uint32_t attributes) {
+        cleared = cleared || (path == "C:\\Data\\log.txt" && (attributes & kAttributeArchive) == 0);
+    };
+    files.getInfoError = [&](const std::string& path) {
+        return path == "C:\\Data\\a.txt" || (cleared && path == "C:\\Data\\log.txt") ? kDeviceError
+                                                                                     : 0u;
+    };
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_EQ(owner.errors, (Reports{{"C:\\Data\\a.txt", kDeviceError}}));
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\log.txt", "log"}}));
+    EXPECT_TRUE(cleared);
+    EXPECT_EQ(AttributesOf("C:\\Data\\a.txt"), kAttributeArchive);
+    EXPECT_EQ(AttributesOf("C:\\Data\\log.txt"), kAttributeArchive);
+}
+
 // --- The retry pass ---------------------------------------------------------------------------
 
 // A busy file that is both on the retry list and a candidate stays on the list once.

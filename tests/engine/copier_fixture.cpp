@@ -59,7 +59,12 @@ class HookedFile final : public os::File {
     uint32_t GetTimes(os::FileTimes& times) override { return inner_->GetTimes(times); }
     uint32_t SetTimes(const os::FileTimes& times) override { return inner_->SetTimes(times); }
     uint32_t GetSize(uint64_t& size) override { return inner_->GetSize(size); }
-    uint32_t GetInfo(os::FileInfo& info) override { return inner_->GetInfo(info); }
+    uint32_t GetInfo(os::FileInfo& info) override {
+        if (const uint32_t error = files_.getInfoError ? files_.getInfoError(path_) : 0) {
+            return error;
+        }
+        return inner_->GetInfo(info);
+    }
     // Attributes and moves through the handle meet the same hooks as those by name.
     uint32_t SetTimesAndAttributes(const os::FileTimes& times, uint32_t attributes) override {
         if (attributes != 0 && files_.beforeSetAttributes) {

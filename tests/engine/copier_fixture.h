@@ -70,6 +70,8 @@ class HookedFileSystem final : public os::FileSystem {
     // The error a file opened through this file system reports when it is closed (it is closed
     // all the same), as a write the system held back may fail only then; 0 for none.
     std::function<uint32_t(const std::string& path)> closeError;
+    // Likewise the error asking an open file for its size, times and attributes reports.
+    std::function<uint32_t(const std::string& path)> getInfoError;
     // Shows the folder `link` (which must exist, empty) as a directory reparse point whose
     // contents are those of `target`, as a junction would.
     void AddLink(const std::string& link, const std::string& target);

@@ -139,6 +139,33 @@ TEST_F(ScannerTest, CancelStopsAfterTheCurrentEntry) {
     EXPECT_EQ(scanner.FolderSize("C:\\Data"), 25u);  // the flag is cleared at the start
 }
 
+// The folder observer is asked before each folder is searched; its "no" stops a scan, a
+// reconciliation or a size there, with what was found before it.
+TEST_F(ScannerTest, TheFolderObserverStopsAWalkBeforeTheNextFolder) {
+    for (int i = 0; i < 5; ++i) {
+        Put("C:\\Data\\f" + std::to_string(i) + "\\x.txt", "12345", At(5));
+    }
+    int asked = 0;
+    scanner.SetFolderObserver([&] { return ++asked < 3; });  // C:\Data and f0, not f1
+    EXPECT_EQ(Scan(), os::kErrorOperationAborted);
+    ASSERT_EQ(candidates.Count(), 1u);
+    EXPECT_EQ(candidates.EntryAt(0).path, "C:\\Data\\f0\\x.txt");
+    asked = 0;
+    EXPECT_EQ(scanner.FolderSize("C:\\Data\\"), 5u);
+    asked = 0;
+    FileList missing(files);
+    EXPECT_EQ(scanner.ReconcileFolder("C:\\Data", {}, "F:", TimeRulesOf("NTFS"), missing),
+              os::kErrorOperationAborted);
+    ASSERT_EQ(missing.Count(), 1u);
+    EXPECT_EQ(missing.EntryAt(0).path, "C:\\Data\\f0\\x.txt");
+    scanner.SetFolderObserver([] { return true; });
+    EXPECT_EQ(scanner.FolderSize("C:\\Data\\"), 25u);
+    missing.Clear();
+    EXPECT_EQ(scanner.ReconcileFolder("C:\\Data", {}, "F:", TimeRulesOf("NTFS"), missing), 0u);
+    EXPECT_EQ(missing.Count(), 5u);
+    EXPECT_EQ(scanner.ReconcileFolder("", {}, "F:", TimeRulesOf("NTFS"), missing), 0u);
+}
+
 TEST_F(ScannerTest, FolderSizeCountsEveryFileInSixtyFourBits) {
     os::sim::SimPutOptions options;
     ASSERT_EQ(sim().PutSparseFile("C:\\Data\\video.mkv", 5ULL << 30, options), 0u);
