@@ -591,5 +591,53 @@ TEST_F(CopierErrorsTest, AFolderNamedLikeATemporaryFileStays) {
                      {{"Data\\a.txt", "a"}, {"Data\\~Ferrolin2-0000abcd.partial\\kept.txt", "k"}}));
 }
 
+// --- What else may be on the disk ----------------------------------------------------------
+
+// The user's file where a folder of the mirror goes is left alone; the files below are reported.
+TEST_F(CopierErrorsTest, AFileWhereAFolderOfTheMirrorGoesIsLeftAlone) {
+    ASSERT_EQ(sim().PutFile("F:\\Data", "the user's"), 0u);
+    Put("C:\\Data\\Sub\\a.txt", "a", At(-10));
+    ASSERT_EQ(Backup(), 0u);
+    ASSERT_EQ(owner.errors.size(), 1u);
+    EXPECT_EQ(owner.errors[0].first, "C:\\Data\\Sub\\a.txt");
+    EXPECT_NE(owner.errors[0].second, 0u);
+    EXPECT_EQ(sim().ContentsOf("F:\\Data"), "the user's");
+    EXPECT_EQ(AttributesOf("C:\\Data\\Sub\\a.txt"), kAttributeArchive);
+}
+
+// Some systems say "file exists" (80) rather than "already exists" (183) for a name taken: the
+// old copy is replaced all the same.
+TEST_F(CopierErrorsTest, ANameTakenInEitherWordsIsReplaced) {
+    PutOldCopy("previous");
+    Put("C:\\Data\\a.txt", "new", At(-10));
+    machine.FailOperation(SimOperation::Move, kTemporaries, os::kErrorFileExists, 1);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(owner.errors.empty());
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "new"}}));
+}
+
+// A file that fits only in the place of an old copy another program holds open: the old copy
+// stays whole and the file waits on the retry list.
+TEST_F(CopierErrorsTest, AnOldCopyInUseIsNotDeletedToMakeRoom) {
+    NewDisk(1ULL << 20);
+    PutOldCopy(std::string(700 << 10, 'o'));
+    Put("C:\\Data\\a.txt", std::string(800 << 10, 'n'), At(-10));
+    auto reader = Hold("F:\\Data\\a.txt", os::kAccessRead, os::kShareRead);
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(owner.errors.empty());
+    EXPECT_TRUE(owner.diskFull.empty());
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", std::string(700 << 10, 'o')}}));
+    ASSERT_EQ(retries.Count(), 1u);
+}
+
+// What a pass cut short left in the disk's root is removed when the next pass starts.
+TEST_F(CopierErrorsTest, ATemporaryFileInTheDisksRootIsRemovedAtTheNextPass) {
+    ASSERT_EQ(sim().PutFile("F:\\~Ferrolin2-00000001.partial", ""), 0u);
+    ASSERT_EQ(sim().PutFile("F:\\notes.txt", "the user's"), 0u);
+    Put("C:\\Data\\a.txt", "a", At(-10));
+    ASSERT_EQ(Backup(), 0u);
+    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\a.txt", "a"}, {"notes.txt", "the user's"}}));
+}
+
 }  // namespace
 }  // namespace engine::testing

@@ -93,6 +93,9 @@ TEST(ProgressEstimate, NamesAreTheFileAndItsFolder) {
     EXPECT_EQ(d.folderName, "Documents");
     d = estimate.Tick(2000, 10, "C:\\boot.ini", "F:\\boot.ini");
     EXPECT_EQ(d.folderName, "C:");
+    d = estimate.Tick(2500, 10, "\\boot.ini", "F:\\boot.ini");  // a path of the current drive
+    EXPECT_EQ(d.fileName, "boot.ini");
+    EXPECT_EQ(d.folderName, "");
     d = estimate.Tick(3000, 10, "C:\\" + std::string(40, 'f') + "\\x.txt", "F:\\x");
     EXPECT_EQ(d.folderName.size(), 40u);  // one component cannot be shortened: its name stays
 }

@@ -25,10 +25,13 @@ TEST(RetryLogPaths, DrivesOfEitherCaseAndServerSharesAreTheOnlyPathsTaken) {
     for (const std::string path : {"c:\\a.txt", "Z:\\x", "\\\\server\\share\\b.doc"}) {
         EXPECT_EQ(Parsed(path), std::vector<std::string>{path}) << path;
     }
-    for (const std::string path : {"C:", "C:a.txt", "C:/a.txt", "1:\\a.txt", "[:\\a.txt", "\\a.txt",
-                                   "\\\\\\a.txt", "\\\\", "a.txt", "C:\\a\x1F.txt"}) {
+    for (const std::string path :
+         {"C:", "C:a.txt", "C:/a.txt", "1:\\a.txt", "[:\\a.txt", "\\a.txt", "\\\\\\a.txt", "\\\\",
+          "a.txt", "C:\\a\x1F.txt", "{:\\a.txt", "C:\\\xFF.txt"}) {
         EXPECT_TRUE(Parsed(path).empty()) << path;
     }
+    // Longer than any path Windows takes (32,767 UTF-16 units, at most three bytes each).
+    EXPECT_EQ(Parsed("C:\\" + std::string(32767 * 3, 'a')).size(), 0u);
 }
 
 class RetryLogEdgesTest : public ::testing::Test {
