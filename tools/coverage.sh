@@ -25,17 +25,19 @@ find "$build" -name '*.gcda' -delete
 say "Running the native tests"
 ctest --preset coverage -j "$(nproc)" ${1:+-R "$1"} || echo "(some tests failed; figures below are still what ran)"
 
+# The coverage tree is the only place searched for coverage data: searching the whole clone would
+# also walk the Windows tree's Wine prefix, whose z: drive leads to the machine's root folder.
 options=(--root "$repo_root" --object-directory "$build" --exclude-throw-branches
          --exclude-unreachable-branches --exclude '.*/win32/.*' -j "$(nproc)")
 say "Coverage"
 printf '%-12s %8s %10s\n' folder lines branches
 for folder in engine settings drivekit; do
-    summary=$(gcovr "${options[@]}" --filter "$repo_root/$folder/" --print-summary --txt "$build/coverage-summary.txt" 2>/dev/null)
+    summary=$(gcovr "${options[@]}" --filter "$repo_root/$folder/" --print-summary --txt "$build/coverage-summary.txt" "$build" 2>/dev/null)
     lines=$(sed -n 's/^lines: *\([0-9.]*%\).*/\1/p' <<<"$summary")
     branches=$(sed -n 's/^branches: *\([0-9.]*%\).*/\1/p' <<<"$summary")
     printf '%-12s %8s %10s\n' "$folder/" "$lines" "$branches"
 done
 mkdir -p "$build/report"
 gcovr "${options[@]}" --filter "$repo_root/engine/" --filter "$repo_root/settings/" \
-    --filter "$repo_root/drivekit/" --html-details "$build/report/index.html" >/dev/null 2>&1
+    --filter "$repo_root/drivekit/" --html-details "$build/report/index.html" "$build" >/dev/null 2>&1
 echo "Per-line report: $build/report/index.html"

@@ -46,6 +46,21 @@ TEST_F(ChangeWatcherTest, ASaveInASubfolderWakesTheEngineAndAnAttributeChangeDoe
     watcher.Stop();
 }
 
+// A whole drive as a source folder: its root keeps its backslash ("G:" alone would be the drive's
+// current folder).
+TEST_F(ChangeWatcherTest, ADriveRootIsWatchedAsTheRoot) {
+    sim.files().AddDrive("G:", os::DriveType::Fixed,
+                         sim.files().CreateMedium(os::sim::SimMediumSpec{}));
+    ASSERT_EQ(watcher.Start(*wake, {"G:\\"}), 0u);
+    sim.clock().Sleep(10);
+    sim.files().PutFile("C:\\Other\\x.txt", "not watched");
+    EXPECT_FALSE(Woken(3000));
+    sim.files().PutFile("G:\\Deep\\new.txt", "watched");
+    EXPECT_TRUE(Woken(3000));
+    EXPECT_FALSE(watcher.LastFailure());
+    watcher.Stop();
+}
+
 TEST_F(ChangeWatcherTest, OneMissingFolderEndsTheWatchOfAllAndSaysWhich) {
     ASSERT_EQ(watcher.Start(*wake, {"C:\\Src", "C:\\Missing"}), 0u);
     EXPECT_TRUE(Woken(100));  // once, so that the engine looks at what ended the watch

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "os/errors.h"
 #include "tests/engine/copier_fixture.h"
 
@@ -460,6 +462,32 @@ TEST_F(CopierErrorsTest, ABusyFileIsKeptOnTheRetryListOnce) {
     EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\a.txt");
 }
 
+// A retry list that names a file twice (the list is the program's file on the user's disk) keeps
+// it once, whether the file is still busy or the pass did not get to it.
+TEST_F(CopierErrorsTest, AFileNamedTwiceOnTheRetryListIsKeptOnce) {
+    for (const char* p : {"C:\\Data\\a.txt", "C:\\Data\\b.txt", "C:\\Data\\c.txt"}) {
+        Put(p, "x", At(-10));
+    }
+    auto holder = Hold("C:\\Data\\a.txt", os::kAccessRead | os::kAccessWrite, os::kShareNone);
+    for (const char* p : {"C:\\Data\\a.txt", "C:\\Data\\a.txt"}) {
+        ASSERT_EQ(retries.AddFile(p), 0u);
+    }
+    ASSERT_EQ(Pass(), 0u);
+    ASSERT_EQ(retries.Count(), 1u);
+    EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\a.txt");
+    holder.reset();
+
+    retries.Clear();
+    for (const char* p : {"C:\\Data\\b.txt", "C:\\Data\\c.txt", "C:\\Data\\c.txt"}) {
+        ASSERT_EQ(retries.AddFile(p), 0u);
+    }
+    CancelAfterMoveTo("F:\\Data\\b.txt");
+    ASSERT_EQ(Pass(), 0u);
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\b.txt"), "x");
+    ASSERT_EQ(retries.Count(), 1u);
+    EXPECT_EQ(retries.EntryAt(0).path, "C:\\Data\\c.txt");
+}
+
 // A full disk in the retry pass that the user gives up on, or that the owner keeps answering
 // with "go on" without a new disk: every file of the list stays on it and the main pass does not
 // run, so nothing moves the last-sync time.
@@ -508,25 +536,35 @@ TEST_F(CopierErrorsTest, CancellingAsTheDiskFillsAsksNothing) {
 // --- Files others may write meanwhile ---------------------------------------------------------
 
 // Held by a program that lets others write: a large file is read without reading ahead, to the
-// end. Unchanged after the copy, its archive attribute stays cleared; a change of time alone
-// since the copy (same size) gives it back.
+// end. Unchanged after the copy, its archive attribute stays cleared; a change since the copy
+// that keeps the size (a new write time, or only a new creation time) gives it back.
 TEST_F(CopierErrorsTest, AFileOthersMayWriteIsSettledByWhatItIsAfterTheCopy) {
     const std::string big(3 << 20, 'b');
     Put("C:\\Data\\big.bin", big, At(-20));
+    Put("C:\\Data\\stamp.txt", "stamp", At(-15));
     Put("C:\\Data\\log.txt", "first", At(-10));
-    auto bigWriter = Hold("C:\\Data\\big.bin", os::kAccessRead | os::kAccessWrite,
-                          os::kShareRead | os::kShareWrite);
-    auto logWriter = Hold("C:\\Data\\log.txt", os::kAccessRead | os::kAccessWrite,
-                          os::kShareRead | os::kShareWrite);
-    files.beforeSetAttributes = [this](const std::string& path, uint32_t attributes) {
-        if (path == "C:\\Data\\log.txt" && (attributes & kAttributeArchive) == 0) {
-            files.beforeSetAttributes = nullptr;
-            Put("C:\\Data\\log.txt", "fir5t", At(-5), 0);  // same size, a new time
+    const uint32_t writing = os::kAccessRead | os::kAccessWrite;
+    const uint32_t sharing = os::kShareRead | os::kShareWrite;
+    auto bigWriter = Hold("C:\\Data\\big.bin", writing, sharing);
+    auto stampWriter = Hold("C:\\Data\\stamp.txt", writing, sharing);
+    auto logWriter = Hold("C:\\Data\\log.txt", writing, sharing);
+    std::set<std::string> changed;
+    files.beforeSetAttributes = [&](const std::string& path, uint32_t attributes) {
+        if ((attributes & kAttributeArchive) != 0 || !changed.insert(path).second) {
+            return;
+        }
+        if (path == "C:\\Data\\log.txt") {
+            Put(path, "fir5t", At(-5), 0);  // same size, a new time
+        } else if (path == "C:\\Data\\stamp.txt") {
+            EXPECT_EQ(stampWriter->SetTimes(os::FileTimes{At(-1), 0, 0}), 0u);
         }
     };
     ASSERT_EQ(Backup(), 0u);
-    EXPECT_TRUE(HoldsExactly(sim(), "F:\\", {{"Data\\big.bin", big}, {"Data\\log.txt", "first"}}));
+    EXPECT_TRUE(HoldsExactly(
+        sim(), "F:\\",
+        {{"Data\\big.bin", big}, {"Data\\stamp.txt", "stamp"}, {"Data\\log.txt", "first"}}));
     EXPECT_EQ(AttributesOf("C:\\Data\\big.bin"), os::kAttributeNormal);
+    EXPECT_EQ(AttributesOf("C:\\Data\\stamp.txt"), kAttributeArchive);
     EXPECT_EQ(AttributesOf("C:\\Data\\log.txt"), kAttributeArchive);
     ASSERT_EQ(Backup(), 0u);
     EXPECT_EQ(sim().ContentsOf("F:\\Data\\log.txt"), "fir5t");

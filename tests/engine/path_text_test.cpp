@@ -25,6 +25,11 @@ TEST(PathText, LongPathsKeepTheirFirstFolderAndAsMuchOfTheEndAsFits) {
     EXPECT_EQ(AbbreviatePath(path, 5, false), "");
 }
 
+TEST(PathText, AFileInADriveRootThatDoesNotFitShowsItsName) {
+    EXPECT_EQ(AbbreviatePath("C:\\abcdefgh.txt", 15, true), "C:\\abcdefgh.txt");
+    EXPECT_EQ(AbbreviatePath("C:\\abcdefgh.txt", 14, true), "abcdefgh.txt");
+}
+
 TEST(PathText, NetworkPathsKeepTheirServerAndShare) {
     const std::string path = "\\\\server\\share\\projects\\2026\\plan.doc";
     EXPECT_EQ(AbbreviatePath(path, 30, true), "\\\\server\\share\\...\\plan.doc");

@@ -96,6 +96,8 @@ TEST(ProgressEstimate, NamesAreTheFileAndItsFolder) {
     d = estimate.Tick(2500, 10, "\\boot.ini", "F:\\boot.ini");  // a path of the current drive
     EXPECT_EQ(d.fileName, "boot.ini");
     EXPECT_EQ(d.folderName, "");
+    ProgressEstimate between(0);  // between two files: no names yet
+    EXPECT_FALSE(between.Tick(1000, 10, "C:\\boot.ini", "").namesShown);
     d = estimate.Tick(3000, 10, "C:\\" + std::string(40, 'f') + "\\x.txt", "F:\\x");
     EXPECT_EQ(d.folderName.size(), 40u);  // one component cannot be shortened: its name stays
 }

@@ -27,7 +27,7 @@ TEST(RetryLogPaths, DrivesOfEitherCaseAndServerSharesAreTheOnlyPathsTaken) {
     }
     for (const std::string path :
          {"C:", "C:a.txt", "C:/a.txt", "1:\\a.txt", "[:\\a.txt", "\\a.txt", "\\\\\\a.txt", "\\\\",
-          "a.txt", "C:\\a\x1F.txt", "{:\\a.txt", "C:\\\xFF.txt"}) {
+          "a.txt", "C:\\a\x1F.txt", "{:\\a.txt", "", "C:\\\xFF.txt"}) {
         EXPECT_TRUE(Parsed(path).empty()) << path;
     }
     // Longer than any path Windows takes (32,767 UTF-16 units, at most three bytes each).

@@ -166,6 +166,20 @@ TEST_F(ScannerTest, TheFolderObserverStopsAWalkBeforeTheNextFolder) {
     EXPECT_EQ(scanner.ReconcileFolder("", {}, "F:", TimeRulesOf("NTFS"), missing), 0u);
 }
 
+// An empty drive root has no entries at all, not even "." and "..": its search finds nothing
+// (2), which is not a folder that cannot be searched.
+TEST_F(ScannerTest, AnEmptyDriveRootIsEmptyNotUnsearchable) {
+    sim().AddDrive("G:", os::DriveType::Removable, sim().CreateMedium(os::sim::SimMediumSpec{}));
+    FileList list(files);
+    EXPECT_EQ(scanner.ScanFolder("G:\\", {}, 0, list), 0u);
+    EXPECT_TRUE(scanner.Skipped().empty());
+    EXPECT_EQ(scanner.FolderSize("G:\\"), 0u);
+    EXPECT_TRUE(scanner.Skipped().empty());
+    EXPECT_EQ(scanner.ReconcileFolder("G:\\", {}, "F:", TimeRulesOf("NTFS"), list), 0u);
+    EXPECT_TRUE(scanner.Skipped().empty());
+    EXPECT_EQ(list.Count(), 0u);
+}
+
 TEST_F(ScannerTest, FolderSizeCountsEveryFileInSixtyFourBits) {
     os::sim::SimPutOptions options;
     ASSERT_EQ(sim().PutSparseFile("C:\\Data\\video.mkv", 5ULL << 30, options), 0u);
