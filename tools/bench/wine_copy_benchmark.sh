@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The copier over real files under Wine, beside Wine's xcopy and cp -a of the same trees on the
 # same disk, in one run:
-#   tools/bench/wine_copy_benchmark.sh [--trace] [WINDOWS-BUILD-DIR] [WORK-DIR]
+#   tools/bench/wine_copy_benchmark.sh [--trace] [--no-flush] [--small|--large] [WINDOWS-BUILD-DIR]
+#                                      [WORK-DIR]
 # Trees: (a) 20,000 files of 4 KB in 200 folders, (b) 4 files of 256 MB. For each: a full copy
 # by all three (best of two runs each), then a second pass over the unchanged tree (ours from the
 # watermark of its first pass; xcopy /D, which copies only newer files; cp -a again, which copies
@@ -9,12 +10,22 @@
 # ratio. The page cache holds the sources for all three.
 # With --trace it only counts the requests each copier sends to the Wine server for one copy of
 # 500 files of 4 KB (wineserver -d1), less a run over an empty tree, per file and by kind.
+# --no-flush has ours skip the flush of each new copy (to measure what the flushes cost); --small
+# or --large runs only that tree.
 set -eu
 trace=0
-if [ "${1:-}" = "--trace" ]; then
-    trace=1
+ours_options=()
+trees="small large"
+while [ $# -gt 0 ]; do
+    case $1 in
+    --trace) trace=1 ;;
+    --no-flush) ours_options+=(--no-flush) ;;
+    --small) trees=small ;;
+    --large) trees=large ;;
+    *) break ;;
+    esac
     shift
-fi
+done
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "${1:-$root/build/windows}" && pwd)
@@ -28,7 +39,7 @@ prefix=$build/wineprefix
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
 now() { date +%s.%N; }
 wine() { "$root/tools/wine-run.sh" --prefix "$prefix" "$@"; }
-ours() { wine "$exe" "$(winpath "$1")" "$(winpath "$2")" "${@:3}"; }
+ours() { wine "$exe" "$(winpath "$1")" "$(winpath "$2")" "${ours_options[@]}" "${@:3}"; }
 # The switches a user copying a backup by script would give: subfolders, no questions, hidden and
 # system files, attributes kept.
 xcopy_full() { wine xcopy /E /I /Y /Q /H /K "$(winpath "$1")" "$(winpath "$2")" >/dev/null; }
@@ -154,5 +165,6 @@ if [ $trace -eq 1 ]; then
     rm -rf "$work/trace"
     exit 0
 fi
-run_tree small make_small_tree
-run_tree large make_large_tree
+for tree in $trees; do
+    run_tree "$tree" "make_${tree}_tree"
+done
