@@ -18,6 +18,8 @@ TEST(BackupPaths, EachSourceHasItsPlaceUnderTheDestination) {
     // Not a drive path: what follows its first backslash, or the whole name.
     EXPECT_EQ(BackupPathOf("F:", "x\\y.doc"), "F:\\y.doc");
     EXPECT_EQ(BackupPathOf("F:", "y.doc"), "F:\\y.doc");
+    EXPECT_EQ(BackupPathOf("F:", "y"), "F:\\y");
+    EXPECT_EQ(BackupPathOf("F:", "\\y.doc"), "F:\\y.doc");
 }
 
 class CopierEdgesTest : public CopierTest {};

@@ -79,7 +79,11 @@ class HookedFile final : public os::File {
         return error;
     }
     uint32_t Flush() override { return inner_->Flush(); }
-    uint32_t Close() override { return inner_->Close(); }
+    uint32_t Close() override {
+        const uint32_t error = inner_->Close();
+        const uint32_t injected = files_.closeError ? files_.closeError(path_) : 0;
+        return error != os::kErrorSuccess ? error : injected;
+    }
 
   private:
     std::unique_ptr<os::File> inner_;

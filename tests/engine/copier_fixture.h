@@ -67,6 +67,9 @@ class HookedFileSystem final : public os::FileSystem {
     // Writes to a file whose path this is true for report success and take nothing, as a
     // broken driver might.
     std::function<bool(const std::string& path)> writeTakesNothing;
+    // The error a file opened through this file system reports when it is closed (it is closed
+    // all the same), as a write the system held back may fail only then; 0 for none.
+    std::function<uint32_t(const std::string& path)> closeError;
     // Shows the folder `link` (which must exist, empty) as a directory reparse point whose
     // contents are those of `target`, as a junction would.
     void AddLink(const std::string& link, const std::string& target);

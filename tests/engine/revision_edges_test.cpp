@@ -98,6 +98,30 @@ TEST_F(RevisionEdgesTest, UnknownNumbersOrAnUnreadableCopyLeaveEverythingAsItWas
     EXPECT_EQ(sim().ContentsOf("F:\\Data\\Report.doc"), "v2");
 }
 
+// The newest revision is taken for the copy's version only when its time and size are the
+// copy's: one of the same time but another size, or one that cannot be looked at, is kept and a
+// new revision made beside it.
+TEST_F(RevisionEdgesTest, OnlyARevisionOfTheCopysTimeAndSizeCountsAsKeptAlready) {
+    Save("Report.doc", "v1");
+    Save("Report.doc", "v2");
+    os::sim::SimPutOptions sameTime;
+    sameTime.times = os::FileTimes{At(20), At(20), At(20)};  // v2's time
+    ASSERT_EQ(
+        sim().PutFile(std::string(kRevisions) + "Data\\Report.(1).doc", "v1, longer", sameTime),
+        0u);
+    Save("Report.doc", "v3");
+    EXPECT_EQ(Revisions(),
+              (Tree{{"Data\\Report.(1).doc", "v1, longer"}, {"Data\\Report.(2).doc", "v2"}}));
+    machine.FailOperation(os::sim::SimOperation::GetAttributes,
+                          std::string(kRevisions) + "Data\\Report.(2).doc",
+                          os::kErrorSharingViolation, 1);
+    Save("Report.doc", "v4");
+    EXPECT_EQ(Revisions(), (Tree{{"Data\\Report.(1).doc", "v1, longer"},
+                                 {"Data\\Report.(2).doc", "v2"},
+                                 {"Data\\Report.(3).doc", "v3"}}));
+    EXPECT_EQ(sim().ContentsOf("F:\\Data\\Report.doc"), "v4");
+}
+
 TEST_F(RevisionEdgesTest, NumbersThatOutgrowTheNameKeepTheNewestUnderTheBaseName) {
     // "<247 n>.(9).doc" is 255 characters; "(10)" makes it one too many.
     const std::string name = std::string(247, 'n') + ".doc";
