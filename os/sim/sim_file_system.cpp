@@ -19,10 +19,9 @@ constexpr uint32_t kSettableAttributes = kAttributeReadOnly | kAttributeHidden |
 
 constexpr size_t kMaximumComponentUnits = 255;
 // What a test may give a file it puts: the settable bits and the ones only the system sets.
-constexpr uint32_t kPuttableAttributes = kSettableAttributes | kAttributeCompressed |
-                                         kAttributeEncrypted | kAttributeRecallOnOpen |
-                                         kAttributePinned | kAttributeUnpinned |
-                                         kAttributeRecallOnDataAccess;
+constexpr uint32_t kPuttableAttributes =
+    kSettableAttributes | kAttributeCompressed | kAttributeEncrypted | kAttributeRecallOnOpen |
+    kAttributePinned | kAttributeUnpinned | kAttributeRecallOnDataAccess;
 constexpr int kMostLinks = 63;  // reparse points followed for one lookup
 constexpr uint32_t kErrorCantResolveFilename = 1921;
 
@@ -471,8 +470,8 @@ uint32_t SimFileSystem::ParseLocked(const std::string& path, bool wildcardsInLas
         text = (sameDrive ? currentDirectory_ : text.substr(0, 2)) + "\\" + text.substr(2);
     }
     const bool absolute =
-        text.size() >= 2 && ((IsSeparator(text[0], false) && IsSeparator(text[1], false)) ||
-                             text[1] == ':');
+        text.size() >= 2 &&
+        ((IsSeparator(text[0], false) && IsSeparator(text[1], false)) || text[1] == ':');
     if (!absolute) {
         text = currentDirectory_ + "\\" + text;  // relative to the current directory
     }
@@ -496,16 +495,15 @@ SimFileSystem::Drive* SimFileSystem::FindDriveLocked(const std::string& rootOrPa
     return it == drives_.end() ? nullptr : &it->second;
 }
 
-uint32_t SimFileSystem::LocateLocked(const ParsedPath& parsed, Located& located,
-                                     bool followLast) {
+uint32_t SimFileSystem::LocateLocked(const ParsedPath& parsed, Located& located, bool followLast) {
     return LocateFromLocked(parsed.driveKey, parsed.parts, followLast, 0, located);
 }
 
 // A reparse point met on the way (or at the end, when followLast) continues the lookup at its
 // target with the parts that are left: on another medium, perhaps, or back up the same tree.
 uint32_t SimFileSystem::LocateFromLocked(const std::string& driveKey,
-                                         std::vector<std::string> parts, bool followLast,
-                                         int depth, Located& located) {
+                                         std::vector<std::string> parts, bool followLast, int depth,
+                                         Located& located) {
     located = {};
     auto drive = drives_.find(driveKey);
     if (drive == drives_.end()) {
@@ -552,7 +550,8 @@ uint32_t SimFileSystem::LocateFromLocked(const std::string& driveKey,
         node = child->second.get();
     }
     located.node = node;
-    located.name = parts.empty() ? node->name : parts.back();  // as written: a rename may change case
+    located.name =
+        parts.empty() ? node->name : parts.back();  // as written: a rename may change case
     return kErrorSuccess;
 }
 
@@ -1030,9 +1029,7 @@ uint32_t SimFileSystem::RemoveDirectory(const std::string& path) {
     return kErrorSuccess;
 }
 
-uint32_t SimFileSystem::GetVolumeSpace(const std::string& path, VolumeSpace& space) {
-    calls_.Add(SimCall::VolumeSpace);
-    std::lock_guard lock(core_.mutex());
+uint32_t SimFileSystem::VolumeMediumLocked(const std::string& path, const SimMedium*& medium) {
     ParsedPath parsed;
     if (const uint32_t error = ParseLocked(path, true, parsed)) {
         return error;
@@ -1047,7 +1044,18 @@ uint32_t SimFileSystem::GetVolumeSpace(const std::string& path, VolumeSpace& spa
     if (!drive->second.medium) {
         return kErrorNotReady;
     }
-    const SimMedium& medium = *drive->second.medium;
+    medium = drive->second.medium.get();
+    return kErrorSuccess;
+}
+
+uint32_t SimFileSystem::GetVolumeSpace(const std::string& path, VolumeSpace& space) {
+    calls_.Add(SimCall::VolumeSpace);
+    std::lock_guard lock(core_.mutex());
+    const SimMedium* found = nullptr;
+    if (const uint32_t error = VolumeMediumLocked(path, found)) {
+        return error;
+    }
+    const SimMedium& medium = *found;
     space.bytesPerSector = medium.spec_.bytesPerSector;
     space.sectorsPerCluster = medium.spec_.sectorsPerCluster;
     space.totalClusters = medium.TotalClusters();
@@ -1064,26 +1072,16 @@ uint32_t SimFileSystem::GetVolumeSpace(const std::string& path, VolumeSpace& spa
 uint32_t SimFileSystem::GetVolumeInfo(const std::string& root, VolumeInfo& info) {
     calls_.Add(SimCall::VolumeInfo);
     std::lock_guard lock(core_.mutex());
-    ParsedPath parsed;
-    if (const uint32_t error = ParseLocked(root, true, parsed)) {
+    const SimMedium* medium = nullptr;
+    if (const uint32_t error = VolumeMediumLocked(root, medium)) {
         return error;
     }
-    if (const uint32_t error = faults_.Check(SimOperation::VolumeQuery, parsed.full)) {
-        return error;
-    }
-    auto drive = drives_.find(parsed.driveKey);
-    if (drive == drives_.end()) {
-        return kErrorPathNotFound;
-    }
-    if (!drive->second.medium) {
-        return kErrorNotReady;
-    }
-    const SimMediumSpec& setup = drive->second.medium->spec_;
+    const SimMediumSpec& setup = medium->spec_;
     info.label = setup.label;
     info.serialNumber = setup.serialNumber;
     info.fileSystem = setup.fileSystem;
-    info.maximumComponentLength = std::min<uint32_t>(
-        setup.maximumComponentLength, static_cast<uint32_t>(kMaximumComponentUnits));
+    info.maximumComponentLength = std::min<uint32_t>(setup.maximumComponentLength,
+                                                     static_cast<uint32_t>(kMaximumComponentUnits));
     info.readOnly = setup.writeProtected;
     return kErrorSuccess;
 }

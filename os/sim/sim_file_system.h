@@ -224,6 +224,8 @@ class SimFileSystem final : public FileSystem {
     uint32_t ParseAndLocateLocked(const std::string& path, ParsedPath& parsed, Located& located,
                                   bool followLast = false);
     Drive* FindDriveLocked(const std::string& rootOrPath);
+    // The medium in the drive a volume question names (the drive's root or a path on it).
+    uint32_t VolumeMediumLocked(const std::string& path, const SimMedium*& medium);
     // Takes the medium out; safely writes its cache first, else the cache is lost.
     std::shared_ptr<SimMedium> EjectMediumLocked(const std::string& driveKey, bool safely);
     void NotifyLocked(const SimNode* folder, uint32_t kind);

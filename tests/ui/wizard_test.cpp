@@ -245,7 +245,18 @@ TEST_F(WizardTest, RevisionCountsStayBetweenOneAndNinetyNine) {
     };
     EXPECT_EQ(type("0"), "1");
     EXPECT_EQ(type("250"), "99");
-    EXPECT_EQ(type(""), "1") << "no number reads as 0";
+    EXPECT_EQ(type("x"), "1") << "no number reads as 0";
+    // Emptied with Backspace, the field waits for the new number; the page reads the lowest
+    // count meanwhile and shows it when the field loses the focus.
+    EXPECT_EQ(type(""), "");
+    EXPECT_EQ(page.Count(), 1u);
+    SendMessageW(page.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REVISIONS_COUNT, EN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(count));
+    EXPECT_EQ(fw::GetText(count), "1");
+    EXPECT_EQ(type(""), "");
+    test::Click(page.hwnd(), IDC_REVISIONS_NONE);
+    EXPECT_EQ(fw::GetText(count), "1") << "an empty count is put right when the choice changes";
+    test::Click(page.hwnd(), IDC_REVISIONS_LIMITED);
     EXPECT_EQ(type("42"), "42");
 
     const auto arrow = [&](int delta) {

@@ -69,7 +69,8 @@ RevisionsChoice CKRVRevisionsPage::Choice() {
 
 uint32_t CKRVRevisionsPage::Count() {
     UpdateData(true);
-    return count_;
+    // A field left empty while the user types counts as the lowest count.
+    return LimitRevisionCount(count_);
 }
 
 void CKRVRevisionsPage::LimitCount() {
@@ -99,14 +100,12 @@ bool CKRVRevisionsPage::OnCommand(int id, int code, HWND control) {
     if (code == BN_CLICKED) {
         switch (id) {
             case IDC_REVISIONS_LIMITED:
-                UpdateData(true);
                 EnableCount(true);
-                ShowCount();
+                LimitCount();
                 return true;
             case IDC_REVISIONS_NONE:
-                UpdateData(true);
                 EnableCount(false);
-                ShowCount();
+                LimitCount();
                 return true;
             case IDC_REVISIONS_UNLIMITED:
                 EnableCount(false);
@@ -121,12 +120,21 @@ bool CKRVRevisionsPage::OnCommand(int id, int code, HWND control) {
         }
         return true;
     }
+    if (id == IDC_REVISIONS_COUNT && code == EN_KILLFOCUS) {
+        LimitCount();
+        return true;
+    }
     return CKRVWizardPage::OnCommand(id, code, control);
 }
 
 // A count typed as 0 (or as text that is no number) becomes 1 at once, one of 99 or more 99.
+// A field emptied with Backspace or Delete waits for the new number: it is put right when it
+// loses the focus or the wizard reads it.
 void CKRVRevisionsPage::CountEdited() {
     UpdateData(true);
+    if (fw::Control(hwnd(), IDC_REVISIONS_COUNT).Text().empty()) {
+        return;
+    }
     count_ = LimitRevisionCount(count_);
     ShowCount();
 }
