@@ -360,7 +360,7 @@ uint32_t FileCopier::MainPass() {
             if (diskStartTime_ == 0) {
                 SetDiskStartTime(newestCopied_);
             }
-            ClearArchiveAttribute(entry.path);
+            ClearArchiveAttribute();
             continue;
         }
         if (result == os::kErrorOperationAborted) {
@@ -443,38 +443,18 @@ void FileCopier::ClearArchiveAttributeOf(os::File& source, const SourceFacts& fa
         source.SetTimesAndAttributes({}, AttributesToSet(current | os::kAttributeArchive)));
 }
 
-// The archive attribute says "not backed up yet". It is cleared first and the source looked at
-// again after: a write that came in since the copy read the file (which sets the attribute
-// again, or not, depending on when it landed) gives the attribute back, and the next scan finds
-// the file. A failure on the way leaves the file due.
-void FileCopier::ClearArchiveAttribute(const std::string& path) {
-    if (heldSource_) {
-        ClearArchiveAttributeOf(*heldSource_, heldFacts_);
-        heldSource_.reset();
+// The archive attribute says "not backed up yet". It is cleared through the source's handle the
+// copy read it with, and the source looked at again after: a write that came in since the copy
+// read the file (which sets the attribute again, or not, depending on when it landed) gives the
+// attribute back, and the next scan finds the file. A failure on the way leaves the file due.
+// Every copy holds its source until here; without it the file is left due rather than cleared
+// by name, which could clear it for a change that was not copied.
+void FileCopier::ClearArchiveAttribute() {
+    if (!heldSource_) {
         return;
     }
-    uint32_t attributes = 0;
-    if (files_.GetAttributes(path, attributes) != os::kErrorSuccess ||
-        (attributes & os::kAttributeArchive) == 0) {
-        return;
-    }
-    if (files_.SetAttributes(path, AttributesToSet(attributes & ~os::kAttributeArchive)) !=
-        os::kErrorSuccess) {
-        return;
-    }
-    os::FileInfo now;
-    const uint32_t looked = files_.GetFileInfo(path, now);
-    if (looked == os::kErrorFileNotFound || looked == os::kErrorPathNotFound) {
-        return;  // deleted meanwhile: nothing left to copy
-    }
-    if (looked == os::kErrorSuccess && now.size == copiedSize_ &&
-        now.times.lastWrite == copiedTimes_.lastWrite &&
-        now.times.creation == copiedTimes_.creation) {
-        return;
-    }
-    const uint32_t current = looked == os::kErrorSuccess ? now.attributes : attributes;
-    // Should this fail too, the file's newer time still makes the next scan take it.
-    static_cast<void>(files_.SetAttributes(path, AttributesToSet(current | os::kAttributeArchive)));
+    ClearArchiveAttributeOf(*heldSource_, heldFacts_);
+    heldSource_.reset();
 }
 
 // The backup disk is not trusted: a junction, symbolic link or mount point on it, made by a

@@ -151,7 +151,7 @@ class FileCopier {
     void NoteCopied();
     // The candidate at this time was not copied.
     void NoteNotCopied(os::FileTime time);
-    void ClearArchiveAttribute(const std::string& path);
+    void ClearArchiveAttribute();
     void ClearArchiveAttributeOf(os::File& source, const SourceFacts& facts);
     uint32_t EnsureFolder(const std::string& folder);
     // The folders from the first one below the destination root down to folder, as far as they
