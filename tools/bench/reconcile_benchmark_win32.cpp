@@ -13,6 +13,7 @@
 #include "engine/file_list.h"
 #include "engine/folder_scanner.h"
 #include "os/win32/win32_machine.h"
+#include "tests/os/forwarding_file_system.h"
 
 namespace {
 
@@ -23,9 +24,9 @@ double Seconds(Clock::time_point start) {
 }
 
 // Counts the searches, the only calls a scan and a reconciliation make.
-class CountedFiles final : public os::FileSystem {
+class CountedFiles final : public test::ForwardingFileSystem {
   public:
-    explicit CountedFiles(os::FileSystem& target) : target_(target) {}
+    using ForwardingFileSystem::ForwardingFileSystem;
     uint64_t searches = 0;
     uint64_t entries = 0;
 
@@ -33,43 +34,12 @@ class CountedFiles final : public os::FileSystem {
                        os::FileInfo& f) override {
         ++searches;
         std::unique_ptr<os::DirectorySearch> inner;
-        const uint32_t error = target_.FindFirst(p, inner, f);
+        const uint32_t error = target().FindFirst(p, inner, f);
         if (error == 0) {
             ++entries;
             s = std::make_unique<CountedSearch>(*this, std::move(inner));
         }
         return error;
-    }
-    uint32_t GetFileInfo(const std::string& p, os::FileInfo& i) override {
-        return target_.GetFileInfo(p, i);
-    }
-    uint32_t GetAttributes(const std::string& p, uint32_t& a) override {
-        return target_.GetAttributes(p, a);
-    }
-    uint32_t SetAttributes(const std::string& p, uint32_t a) override {
-        return target_.SetAttributes(p, a);
-    }
-    uint32_t Open(const std::string& p, const os::OpenRequest& r,
-                  std::unique_ptr<os::File>& f) override {
-        return target_.Open(p, r, f);
-    }
-    uint32_t DeleteFile(const std::string& p) override { return target_.DeleteFile(p); }
-    uint32_t MoveFile(const std::string& a, const std::string& b, bool r) override {
-        return target_.MoveFile(a, b, r);
-    }
-    uint32_t CreateDirectory(const std::string& p) override { return target_.CreateDirectory(p); }
-    uint32_t RemoveDirectory(const std::string& p) override { return target_.RemoveDirectory(p); }
-    uint32_t GetVolumeSpace(const std::string& p, os::VolumeSpace& v) override {
-        return target_.GetVolumeSpace(p, v);
-    }
-    uint32_t GetVolumeInfo(const std::string& r, os::VolumeInfo& i) override {
-        return target_.GetVolumeInfo(r, i);
-    }
-    uint32_t LogicalDrives() override { return target_.LogicalDrives(); }
-    os::DriveType GetDriveType(const std::string& r) override { return target_.GetDriveType(r); }
-    uint32_t OpenChangeNotification(const std::string& f, bool s, uint32_t filter,
-                                    std::unique_ptr<os::ChangeNotification>& n) override {
-        return target_.OpenChangeNotification(f, s, filter, n);
     }
 
   private:
@@ -89,7 +59,6 @@ class CountedFiles final : public os::FileSystem {
         CountedFiles& files_;
         std::unique_ptr<os::DirectorySearch> inner_;
     };
-    os::FileSystem& target_;
 };
 
 }  // namespace
