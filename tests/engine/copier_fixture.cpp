@@ -47,9 +47,7 @@ class HookedFile final : public os::File {
         return inner_->Read(buffer, size, bytesRead);
     }
     uint32_t Write(const void* data, uint32_t size, uint32_t& bytesWritten) override {
-        if (files_.beforeWrite) {
-            files_.beforeWrite(path_);
-        }
+        RunHook(files_.beforeWrite, path_);
         if (files_.writeTakesNothing && files_.writeTakesNothing(path_)) {
             bytesWritten = 0;
             return os::kErrorSuccess;
@@ -67,15 +65,13 @@ class HookedFile final : public os::File {
     }
     // Attributes and moves through the handle meet the same hooks as those by name.
     uint32_t SetTimesAndAttributes(const os::FileTimes& times, uint32_t attributes) override {
-        if (attributes != 0 && files_.beforeSetAttributes) {
-            files_.beforeSetAttributes(path_, attributes);
+        if (attributes != 0) {
+            RunHook(files_.beforeSetAttributes, path_, attributes);
         }
         return inner_->SetTimesAndAttributes(times, attributes);
     }
     uint32_t Rename(const std::string& newPath, bool replaceExisting) override {
-        if (files_.beforeMove) {
-            files_.beforeMove(path_, newPath);
-        }
+        RunHook(files_.beforeMove, path_, newPath);
         const uint32_t error = inner_->Rename(newPath, replaceExisting);
         if (error == os::kErrorSuccess) {
             files_.moves.push_back(newPath);
@@ -121,9 +117,7 @@ std::string HookedFileSystem::Resolve(const std::string& path) const {
 uint32_t HookedFileSystem::FindFirst(const std::string& pattern,
                                      std::unique_ptr<os::DirectorySearch>& search,
                                      os::FileInfo& first) {
-    if (beforeFind) {
-        beforeFind(pattern);
-    }
+    RunHook(beforeFind, pattern);
     const std::string resolved = Resolve(pattern);
     const std::string folder = resolved.substr(0, resolved.rfind('\\'));
     std::vector<std::string> names;
@@ -153,9 +147,7 @@ uint32_t HookedFileSystem::GetFileInfo(const std::string& path, os::FileInfo& in
 
 uint32_t HookedFileSystem::Open(const std::string& path, const os::OpenRequest& request,
                                 std::unique_ptr<os::File>& file) {
-    if (beforeOpen) {
-        beforeOpen(path, request);
-    }
+    RunHook(beforeOpen, path, request);
     std::unique_ptr<os::File> inner;
     const uint32_t error = target_.Open(Resolve(path), request, inner);
     if (error == os::kErrorSuccess) {
@@ -166,9 +158,7 @@ uint32_t HookedFileSystem::Open(const std::string& path, const os::OpenRequest& 
 
 uint32_t HookedFileSystem::MoveFile(const std::string& from, const std::string& to,
                                     bool replaceExisting) {
-    if (beforeMove) {
-        beforeMove(from, to);
-    }
+    RunHook(beforeMove, from, to);
     const uint32_t error = target_.MoveFile(from, to, replaceExisting);
     if (error == os::kErrorSuccess) {
         moves.push_back(to);

@@ -52,6 +52,16 @@ class RecordingOwner final : public CopierOwner {
     }
 };
 
+// Runs a hook through a copy of it: a hook may clear itself (set itself to nullptr) while it
+// runs, which would otherwise destroy the lambda, and what it captured, under its own feet.
+template <typename Hook, typename... Args>
+void RunHook(const Hook& hook, const Args&... args) {
+    if (hook) {
+        const Hook running = hook;
+        running(args...);
+    }
+}
+
 // Forwards every call to another file system; hooks run before the call is forwarded.
 class HookedFileSystem final : public os::FileSystem {
   public:
@@ -85,9 +95,7 @@ class HookedFileSystem final : public os::FileSystem {
         return target_.GetAttributes(Resolve(path), attributes);
     }
     uint32_t SetAttributes(const std::string& path, uint32_t attributes) override {
-        if (beforeSetAttributes) {
-            beforeSetAttributes(path, attributes);
-        }
+        RunHook(beforeSetAttributes, path, attributes);
         return target_.SetAttributes(Resolve(path), attributes);
     }
     uint32_t Open(const std::string& path, const os::OpenRequest& request,
@@ -120,9 +128,7 @@ class HookedFileSystem final : public os::FileSystem {
     uint32_t OpenChangeNotification(
         const std::string& folder, bool watchSubtree, uint32_t filter,
         std::unique_ptr<os::ChangeNotification>& notification) override {
-        if (beforeChangeNotification) {
-            beforeChangeNotification(folder);
-        }
+        RunHook(beforeChangeNotification, folder);
         return target_.OpenChangeNotification(folder, watchSubtree, filter, notification);
     }
 
